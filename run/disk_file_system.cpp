@@ -1,0 +1,230 @@
+#include "run/disk_file_system.h"
+
+#include <cerrno>
+#include <chrono>
+#include <filesystem>
+#include <string>
+
+namespace tessary {
+namespace {
+
+namespace fs = std::filesystem;
+
+std::error_code LastError() {
+  return std::error_code(errno != 0 ? errno : EIO, std::generic_category());
+}
+
+std::FILE* Open(const fs::path& path, const char* mode) {
+  errno = 0;
+  std::FILE* file = std::fopen(path.string().c_str(), mode);
+  if (file != nullptr) std::setvbuf(file, nullptr, _IONBF, 0);  // the caller writes big chunks
+  return file;
+}
+
+std::error_code WriteAll(std::FILE* file, std::string_view data) {
+  errno = 0;
+  if (std::fwrite(data.data(), 1, data.size(), file) != data.size()) return LastError();
+  return {};
+}
+
+// Closes `*file` once; reports a failure of the last delayed write.
+std::error_code Close(std::FILE** file) {
+  if (*file == nullptr) return {};
+  errno = 0;
+  const bool flushed = std::fflush(*file) == 0;
+  const std::error_code flush_error = flushed ? std::error_code() : LastError();
+  const bool closed = std::fclose(*file) == 0;
+  *file = nullptr;
+  if (!flushed) return flush_error;
+  return closed ? std::error_code() : LastError();
+}
+
+// Writes to a stream it does not own.
+class StreamOutput : public OutputFile {
+ public:
+  explicit StreamOutput(std::FILE* stream) : stream_(stream) {}
+  std::error_code Write(std::string_view data) override { return WriteAll(stream_, data); }
+  std::error_code Commit() override {
+    errno = 0;
+    return std::fflush(stream_) == 0 ? std::error_code() : LastError();
+  }
+
+ private:
+  std::FILE* stream_;
+};
+
+// A terminal, pipe or device: opened and written directly.
+class DirectOutput : public OutputFile {
+ public:
+  explicit DirectOutput(std::FILE* file) : file_(file) {}
+  ~DirectOutput() override { Close(&file_); }
+  std::error_code Write(std::string_view data) override { return WriteAll(file_, data); }
+  std::error_code Commit() override { return Close(&file_); }
+
+ private:
+  std::FILE* file_;
+};
+
+// A new file beside `target` that replaces it on Commit() and is removed otherwise.
+class ReplacingOutput : public OutputFile {
+ public:
+  ReplacingOutput(std::FILE* file, fs::path temp, fs::path target)
+      : file_(file), temp_(std::move(temp)), target_(std::move(target)) {}
+  ~ReplacingOutput() override {
+    Close(&file_);
+    if (!committed_) {
+      std::error_code ignored;
+      fs::remove(temp_, ignored);
+    }
+  }
+  std::error_code Write(std::string_view data) override { return WriteAll(file_, data); }
+  std::error_code Commit() override {
+    if (std::error_code ec = Close(&file_)) return ec;
+    std::error_code ec;
+    const fs::file_status old = fs::status(target_, ec);
+    if (!ec && fs::exists(old)) fs::permissions(temp_, old.permissions(), ec);
+    fs::rename(temp_, target_, ec);
+    if (ec) return ec;
+    committed_ = true;
+    return {};
+  }
+
+ private:
+  std::FILE* file_;
+  fs::path temp_;
+  fs::path target_;
+  bool committed_ = false;
+};
+
+// Appends to a regular file; cut back to its old length (or removed, when it was made here)
+// unless committed.
+class AppendingOutput : public OutputFile {
+ public:
+  AppendingOutput(std::FILE* file, fs::path path, bool existed, uintmax_t old_size)
+      : file_(file), path_(std::move(path)), existed_(existed), old_size_(old_size) {}
+  ~AppendingOutput() override {
+    Close(&file_);
+    if (committed_) return;
+    std::error_code ignored;
+    if (existed_) {
+      fs::resize_file(path_, old_size_, ignored);
+    } else {
+      fs::remove(path_, ignored);
+    }
+  }
+  std::error_code Write(std::string_view data) override { return WriteAll(file_, data); }
+  std::error_code Commit() override {
+    if (std::error_code ec = Close(&file_)) return ec;
+    committed_ = true;
+    return {};
+  }
+
+ private:
+  std::FILE* file_;
+  fs::path path_;
+  bool existed_;
+  uintmax_t old_size_;
+  bool committed_ = false;
+};
+
+std::error_code OpenReplacing(const fs::path& path, std::unique_ptr<OutputFile>* out) {
+  std::error_code ec;
+  fs::path target = path;
+  if (fs::is_symlink(fs::symlink_status(path, ec))) {
+    target = fs::weakly_canonical(path, ec);
+    if (ec) return ec;
+  }
+  const auto stamp = std::chrono::steady_clock::now().time_since_epoch().count();
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    std::string name = ".";
+    name.append(target.filename().string())
+        .append(".tessary-")
+        .append(std::to_string(stamp))
+        .append("-")
+        .append(std::to_string(attempt));
+    fs::path temp = target;
+    temp.replace_filename(name);
+    if (std::FILE* file = Open(temp, "wbx")) {
+      *out = std::make_unique<ReplacingOutput>(file, std::move(temp), std::move(target));
+      return {};
+    }
+    if (errno != EEXIST) return LastError();
+  }
+  return std::make_error_code(std::errc::file_exists);
+}
+
+class Disk : public FileSystem {
+ public:
+  std::error_code FileSize(const std::string& path, uint64_t* size) override {
+    std::error_code ec;
+    const fs::file_status status = fs::status(path, ec);
+    if (ec) return ec;
+    if (fs::is_directory(status)) return std::make_error_code(std::errc::is_a_directory);
+    *size = fs::file_size(path, ec);
+    return ec;
+  }
+
+  std::error_code ReadAt(const std::string& path, uint64_t offset, uint64_t count,
+                         std::string* out) override {
+    std::FILE* file = Open(path, "rb");
+    if (file == nullptr) return LastError();
+    std::error_code ec;
+#if defined(_WIN32)
+    const bool seeked = _fseeki64(file, static_cast<long long>(offset), SEEK_SET) == 0;
+#else
+    const bool seeked = fseeko(file, static_cast<off_t>(offset), SEEK_SET) == 0;
+#endif
+    if (!seeked) {
+      ec = LastError();
+    } else {
+      out->resize(count);
+      const size_t got = std::fread(out->data(), 1, count, file);
+      if (std::ferror(file)) ec = LastError();
+      out->resize(got);
+    }
+    std::fclose(file);
+    return ec;
+  }
+
+  bool SameFile(const std::string& a, const std::string& b) override {
+    std::error_code ec;
+    return fs::equivalent(a, b, ec) && !ec;
+  }
+
+  std::error_code OpenOutput(const std::string& path, bool append,
+                             std::unique_ptr<OutputFile>* out) override {
+    std::error_code ec;
+    const fs::file_status status = fs::status(path, ec);
+    const bool exists = !ec && fs::exists(status);
+    ec.clear();  // a missing output is no error: it is made
+    if (exists && fs::is_directory(status)) {
+      return std::make_error_code(std::errc::is_a_directory);
+    }
+    if (exists && !fs::is_regular_file(status)) {
+      std::FILE* file = Open(path, append ? "ab" : "wb");
+      if (file == nullptr) return LastError();
+      *out = std::make_unique<DirectOutput>(file);
+      return {};
+    }
+    if (!append) return OpenReplacing(path, out);
+    const uintmax_t old_size = exists ? fs::file_size(path, ec) : 0;
+    if (ec) return ec;
+    std::FILE* file = Open(path, "ab");
+    if (file == nullptr) return LastError();
+    *out = std::make_unique<AppendingOutput>(file, path, exists, old_size);
+    return {};
+  }
+};
+
+}  // namespace
+
+FileSystem* DiskFileSystem() {
+  static Disk disk;
+  return &disk;
+}
+
+std::unique_ptr<OutputFile> NewStreamOutput(std::FILE* stream) {
+  return std::make_unique<StreamOutput>(stream);
+}
+
+}  // namespace tessary

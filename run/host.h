@@ -1,0 +1,43 @@
+// RunHost: what a conversion run asks of the program that hosts it (the window or the command
+// line).
+#pragma once
+
+#include <chrono>
+
+#include "tiles/listing_format.h"
+
+namespace tessary {
+
+// The run calls its host only between tiles, never inside one. A host must not start a second
+// run from within these calls while one is in progress.
+class RunHost {
+ public:
+  virtual ~RunHost() = default;
+
+  // How often the run hands control to Yield() while it walks. Zero means before every tile.
+  virtual std::chrono::nanoseconds YieldInterval() const { return std::chrono::milliseconds(10); }
+
+  // Handles pending events. Returns false to cancel the run; the output is then left as it was.
+  virtual bool Yield() { return true; }
+
+  // The style of the next tiles; asked before the first tile and after every yield.
+  virtual TileStyle CurrentStyle() = 0;
+
+  // Called once the output is open, before the first tile, and once after the walk however it
+  // ended (done, failed or cancelled). A window shows its busy state between the two.
+  virtual void WalkStarted() {}
+  virtual void WalkEnded() {}
+};
+
+// A host with a fixed style that never yields or cancels: the command line, benchmarks, tests.
+class FixedStyleHost : public RunHost {
+ public:
+  explicit FixedStyleHost(TileStyle style) : style_(style) {}
+  std::chrono::nanoseconds YieldInterval() const override { return std::chrono::hours(1); }
+  TileStyle CurrentStyle() override { return style_; }
+
+ private:
+  TileStyle style_;
+};
+
+}  // namespace tessary

@@ -1,0 +1,34 @@
+// The values a conversion run fixes at its start, as a front end hands them over.
+#pragma once
+
+#include <optional>
+#include <string>
+
+namespace tessary {
+
+// Which emitter and walk the run takes.
+enum class Shape { k8x8, k8x12, k16x16 };
+
+// "16x16" wins over "8x12 Masked"; either counts only when its box value is exactly 1.
+inline Shape ShapeFromBoxes(int box_1616, int box_812) {
+  if (box_1616 == 1) return Shape::k16x16;
+  if (box_812 == 1) return Shape::k8x12;
+  return Shape::k8x8;
+}
+
+struct RunOptions {
+  bool append = false;    // add to the output instead of replacing it
+  bool vertical = false;  // 8x8 tiles column by column
+  bool skip = false;      // 8x8 tiles of every other block column only...
+  bool even = true;       // ...the even ones (0, 2, ..., 14) when set, else the odd ones
+  Shape shape = Shape::k8x8;
+  std::string input_path;
+  std::string output_path;
+  // The three numeric fields, in the number notation. Without an end offset the run ends the
+  // range at the end of the input file.
+  std::string tile_number_text = "$00";
+  std::string start_text = "0";
+  std::optional<std::string> end_text;
+};
+
+}  // namespace tessary

@@ -1,0 +1,35 @@
+// Run: the conversion run, from the option values to a finished tile listing.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "run/file_system.h"
+#include "run/host.h"
+#include "run/options.h"
+
+namespace tessary {
+
+enum class RunStatus {
+  kDone,       // the listing was written (it may hold no tile)
+  kQuietStop,  // the range or the input does not qualify; no file was touched
+  kFailed,     // an error; the output is as it was before the run
+  kCancelled,  // the host cancelled between tiles; the output is as it was before the run
+};
+
+struct RunResult {
+  RunStatus status = RunStatus::kDone;
+  std::string message;  // the reason for anything but kDone, ready to show to the user
+  int32_t TileNo = 0;   // the running tile number after the run
+  int64_t tiles = 0;    // tiles listed
+  uint64_t bytes_written = 0;
+};
+
+// Converts the range that `options` name into a tile listing on `files`. Reads the first tile
+// number, the start and the end offset (in that order) with Val2; stops quietly when the range
+// holds fewer than 8 bytes, ends before it starts, or the input file is empty. The slice is read
+// in one request; the listing is made in memory and written in large chunks. Nothing of the
+// output changes unless the run ends with kDone. Never throws.
+RunResult Run(const RunOptions& options, RunHost& host, FileSystem& files);
+
+}  // namespace tessary

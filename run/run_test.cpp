@@ -1,0 +1,263 @@
+#include "run/run.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "run/mem_file_system.h"
+
+namespace tessary {
+namespace {
+
+// Yields before every tile; can cancel or change the style at a given yield.
+class TestHost : public RunHost {
+ public:
+  std::chrono::nanoseconds YieldInterval() const override { return {}; }
+  bool Yield() override {
+    ++yields;
+    if (yields == invert_at_yield) style.invert = true;
+    return yields != cancel_at_yield;
+  }
+  TileStyle CurrentStyle() override { return style; }
+  void WalkStarted() override { ++started; }
+  void WalkEnded() override { ++ended; }
+
+  TileStyle style;
+  int yields = 0;
+  int cancel_at_yield = -1;
+  int invert_at_yield = -1;
+  int started = 0;
+  int ended = 0;
+};
+
+std::string Pattern(size_t size) {
+  std::string bytes(size, '\0');
+  for (size_t i = 0; i < size; ++i) bytes[i] = static_cast<char>(i * 7 + i / 256);
+  return bytes;
+}
+
+class RunTest : public ::testing::Test {
+ protected:
+  RunTest() {
+    files.files["in.bin"] = Pattern(4096);
+    options.input_path = "in.bin";
+    options.output_path = "out.asm";
+    options.start_text = "$0";
+    options.end_text = "$100";
+  }
+
+  RunResult Go() { return tessary::Run(options, host, files); }
+
+  MemFileSystem files;
+  TestHost host;
+  RunOptions options;
+};
+
+TEST_F(RunTest, QuietStopsTouchNoFile) {
+  const struct {
+    std::string start, end, message;
+  } cases[] = {
+      {"10", "9", "End Offset 9 is below Start Offset 10; nothing to list"},
+      {"$10", "$17", "the range from 16 to 23 holds fewer than 8 bytes; nothing to list"},
+      // The difference wraps to -1.
+      {"-2147483648", "2147483647",
+       "the range from -2147483648 to 2147483647 holds fewer than 8 bytes; nothing to list"},
+  };
+  options.tile_number_text = "$20";
+  for (const auto& c : cases) {
+    options.start_text = c.start;
+    options.end_text = c.end;
+    const RunResult result = Go();
+    EXPECT_EQ(result.status, RunStatus::kQuietStop);
+    EXPECT_EQ(result.message, c.message);
+    EXPECT_EQ(result.TileNo, 32);  // the tile number is still taken
+  }
+  files.files["empty.bin"] = "";
+  options.input_path = "empty.bin";
+  options.start_text = "0";
+  options.end_text = "$100";
+  EXPECT_EQ(Go().message, "input file \"empty.bin\" is empty; nothing to list");
+  EXPECT_EQ(files.outputs_opened, 0);
+  EXPECT_EQ(host.started, 0);
+}
+
+TEST_F(RunTest, NumbersOutsideThe32BitRangeAreErrorsNamingTheField) {
+  const struct {
+    std::string tile, start, end, message;
+  } cases[] = {
+      {"$100000000", "0", "8", "Hex Count From \"$100000000\" is outside the 32-bit range"},
+      {"0", "-$80000000", "8", "Start Offset \"-$80000000\" is outside the 32-bit range"},
+      {"0", "0", "9999999999", "End Offset \"9999999999\" is outside the 32-bit range"},
+  };
+  for (const auto& c : cases) {
+    options.tile_number_text = c.tile;
+    options.start_text = c.start;
+    options.end_text = c.end;
+    const RunResult result = Go();
+    EXPECT_EQ(result.status, RunStatus::kFailed);
+    EXPECT_EQ(result.message, c.message);
+  }
+  EXPECT_EQ(files.outputs_opened, 0);
+}
+
+TEST_F(RunTest, FileErrorsNameTheFileAndTheReason) {
+  options.input_path = "Click on *";
+  EXPECT_EQ(Go().message, "cannot open input file \"Click on *\": No such file or directory");
+  options.end_text.reset();  // the size of the input is needed first then
+  EXPECT_EQ(Go().message, "cannot open input file \"Click on *\": No such file or directory");
+
+  options.input_path = "in.bin";
+  options.end_text = "$100";
+  options.start_text = "-8";
+  EXPECT_EQ(Go().message, "Start Offset -8 is below 0");
+
+  options.start_text = "0";
+  files.open_error = std::make_error_code(std::errc::permission_denied);
+  EXPECT_EQ(Go().message, "cannot create output file \"out.asm\": Permission denied");
+  options.append = true;
+  EXPECT_EQ(Go().message, "cannot open output file \"out.asm\" for appending: Permission denied");
+  EXPECT_EQ(host.started, 0);
+  EXPECT_EQ(files.files.count("out.asm"), 0u);
+}
+
+TEST_F(RunTest, OutputThatIsTheInputIsRefused) {
+  options.output_path = "in.bin";
+  const RunResult result = Go();
+  EXPECT_EQ(result.status, RunStatus::kFailed);
+  EXPECT_EQ(result.message, "output file \"in.bin\" is the input file; choose another output file");
+  EXPECT_EQ(files.files["in.bin"], Pattern(4096));
+  EXPECT_EQ(files.outputs_opened, 0);
+}
+
+TEST_F(RunTest, WriteFailingPartWayLeavesTheOldOutput) {
+  files.files["out.asm"] = "old listing\r\n";
+  files.files["in.bin"] = Pattern(1 << 20);
+  options.end_text = "$100000";  // about 18 MB of listing, written in several chunks
+  files.space = 3 << 20;
+  for (bool append : {false, true}) {
+    options.append = append;
+    const RunResult result = Go();
+    EXPECT_EQ(result.status, RunStatus::kFailed);
+    EXPECT_EQ(result.message, "cannot write output file \"out.asm\": No space left on device");
+    EXPECT_EQ(files.files["out.asm"], "old listing\r\n");
+  }
+  EXPECT_EQ(host.started, host.ended);
+}
+
+TEST_F(RunTest, CancelBetweenTilesLeavesTheOldOutput) {
+  files.files["out.asm"] = "old listing\r\n";
+  host.cancel_at_yield = 3;
+  const RunResult result = Go();
+  EXPECT_EQ(result.status, RunStatus::kCancelled);
+  EXPECT_EQ(result.message, "cancelled; output file \"out.asm\" is left as it was");
+  EXPECT_EQ(result.tiles, 2);
+  EXPECT_EQ(files.files["out.asm"], "old listing\r\n");
+  EXPECT_EQ(host.started, 1);
+  EXPECT_EQ(host.ended, 1);
+}
+
+TEST_F(RunTest, StyleChangedAtAYieldAppliesFromTheNextTile) {
+  files.files["in.bin"] = std::string(128, '\0');
+  options.end_text = "128";
+  host.invert_at_yield = 2;  // the yield before the second tile
+  ASSERT_EQ(Go().status, RunStatus::kDone);
+  const std::string& out = files.files["out.asm"];
+  const size_t tile = 6 + 8 * 16;
+  EXPECT_EQ(out.substr(6, 16), " .db %00000000\r\n");
+  EXPECT_EQ(out.substr(tile + 6, 16), " .db %11111111\r\n");
+}
+
+TEST_F(RunTest, ReplacesOrAppends) {
+  files.files["out.asm"] = "old\r\n";
+  options.end_text = "8";  // a range too short for a whole block row: no tile
+  EXPECT_EQ(Go().status, RunStatus::kDone);
+  EXPECT_EQ(files.files["out.asm"], "");
+  files.files["out.asm"] = "old\r\n";
+  options.append = true;
+  options.end_text = "128";
+  EXPECT_EQ(Go().tiles, 16);
+  EXPECT_EQ(files.files["out.asm"].substr(0, 11), "old\r\n; 00\r\n");
+}
+
+TEST_F(RunTest, TilePositionsAddressTheSliceFromTheStartOffset) {
+  options.start_text = "256";
+  options.end_text = "768";
+  options.tile_number_text = "0";
+  const RunResult result = Go();
+  ASSERT_EQ(result.status, RunStatus::kDone);
+  EXPECT_EQ(result.tiles, 64);
+  EXPECT_EQ(result.TileNo, 64);
+  // Tile (5, 2) is tile 37 and lists file bytes 552 to 559.
+  const std::string& out = files.files["out.asm"];
+  const std::string tile = out.substr(37 * (6 + 128), 6 + 128);
+  EXPECT_EQ(tile.substr(0, 6), "; 25\r\n");
+  const auto byte = static_cast<uint8_t>(Pattern(4096)[552]);
+  std::string digits;
+  for (int j = 7; j >= 0; --j) digits += ((byte >> j) & 1) ? '1' : '0';
+  EXPECT_EQ(tile.substr(6, 16), " .db %" + digits + "\r\n");
+}
+
+// Regression: bytes past the end of the input read as spaces ("00100000" rows).
+TEST_F(RunTest, RangePastTheEndOfTheFileListsBlankRows) {
+  files.files["in.bin"] = std::string(10, '\xFF');
+  options.end_text = "$80";
+  ASSERT_EQ(Go().status, RunStatus::kDone);
+  const std::string& out = files.files["out.asm"];
+  const size_t second_tile = 6 + 8 * 16;
+  EXPECT_EQ(out.substr(second_tile + 6 + 16, 16), " .db %11111111\r\n");  // byte 9
+  EXPECT_EQ(out.substr(second_tile + 6 + 32, 16), " .db %00000000\r\n");  // past the end
+  EXPECT_EQ(out.find("%00100000"), std::string::npos);
+}
+
+TEST_F(RunTest, MaskedTilesReadTheBytesAfterTheRange) {
+  files.files["in.bin"] = std::string(256, '\0') + std::string(256, '\xFF');
+  options.shape = Shape::k8x12;
+  ASSERT_EQ(Go().tiles, 16);
+  const std::string tile = files.files["out.asm"].substr(0, 6 + 12 * 16);
+  EXPECT_EQ(tile.substr(6 + 7 * 16, 16), " .db %00000000\r\n");
+  EXPECT_EQ(tile.substr(6 + 8 * 16, 16), " .db %11111111\r\n");
+}
+
+TEST_F(RunTest, WithoutAnEndOffsetTheRangeEndsWithTheFile) {
+  options.end_text.reset();
+  options.start_text = "$F00";  // 256 bytes before the end
+  EXPECT_EQ(Go().tiles, 32);
+}
+
+TEST_F(RunTest, EveryRunStartsNumberingAgain) {
+  options.tile_number_text = "$FE";
+  EXPECT_EQ(Go().TileNo, 0xFE + 32);
+  const std::string first = files.files["out.asm"];
+  EXPECT_EQ(Go().TileNo, 0xFE + 32);
+  EXPECT_EQ(files.files["out.asm"], first);
+  EXPECT_EQ(first.substr(0, 6), "; FE\r\n");
+  EXPECT_NE(first.find("; 0100\r\n"), std::string::npos);
+}
+
+TEST_F(RunTest, ShapesListTheirTileCounts) {
+  files.files["in.bin"] = Pattern(1024);
+  options.end_text = "1024";
+  const struct {
+    Shape shape;
+    bool vertical, skip;
+    int64_t tiles;
+    size_t tile_size;
+  } cases[] = {
+      {Shape::k8x8, false, false, 128, 6 + 8 * 16},
+      {Shape::k8x8, true, true, 64, 6 + 8 * 16},
+      {Shape::k8x12, true, true, 64, 6 + 12 * 16},
+      {Shape::k16x16, true, true, 32, 6 + 16 * 26},
+  };
+  for (const auto& c : cases) {
+    options.shape = c.shape;
+    options.vertical = c.vertical;
+    options.skip = c.skip;
+    const RunResult result = Go();
+    EXPECT_EQ(result.tiles, c.tiles);
+    EXPECT_EQ(files.files["out.asm"].size(), c.tiles * c.tile_size);
+    EXPECT_EQ(result.bytes_written, c.tiles * c.tile_size);
+  }
+}
+
+}  // namespace
+}  // namespace tessary

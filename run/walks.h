@@ -1,0 +1,49 @@
+// The 8x8 walks (by rows and by columns) and the column filter of "Skip" and "Even".
+#pragma once
+
+#include <cstdint>
+
+namespace tessary {
+
+// The column filter, applied to a walk's column counter (0 to 15). With `skip` set it moves the
+// counter to the next even (`even` set) or odd column; returns false when that ends the column
+// loop (an even filter at column 15). Without `skip` it does nothing.
+inline bool FilterColumn(bool skip, bool even, int32_t& column) {
+  if (!skip) return true;
+  if (even && column % 2 == 1 && ++column == 16) return false;
+  if (!even && column % 2 == 0) ++column;
+  return true;
+}
+
+// Both walks call visit(column, row) for every visited 8x8 tile position, over the whole block
+// rows (128 bytes) of a range of `length` bytes, and stop early when visit returns false; they
+// return false then, true when they went through. They visit the same positions: the filtered
+// columns of every whole block row.
+
+// Row by row, ascending columns within a row.
+template <typename Visit>
+bool WalkRows(int32_t length, bool skip, bool even, Visit&& visit) {
+  const int32_t last_row = length / 128 - 1;
+  for (int32_t row = 0; row <= last_row; ++row) {
+    for (int32_t column = 0; column <= 15; ++column) {
+      if (!FilterColumn(skip, even, column)) break;
+      if (!visit(column, row)) return false;
+    }
+  }
+  return true;
+}
+
+// Column by column, rows top to bottom within a column.
+template <typename Visit>
+bool WalkColumns(int32_t length, bool skip, bool even, Visit&& visit) {
+  const int32_t last_row = length / 128 - 1;
+  for (int32_t column = 0; column <= 15; ++column) {
+    if (!FilterColumn(skip, even, column)) break;
+    for (int32_t row = 0; row <= last_row; ++row) {
+      if (!visit(column, row)) return false;
+    }
+  }
+  return true;
+}
+
+}  // namespace tessary

@@ -1,0 +1,93 @@
+#include "run/walks.h"
+
+#include <gtest/gtest.h>
+
+#include <utility>
+#include <vector>
+
+#include "tiles/composite_walks.h"
+
+namespace tessary {
+namespace {
+
+using Positions = std::vector<std::pair<int32_t, int32_t>>;
+
+template <typename Walk>
+Positions Visited(Walk walk) {
+  Positions seen;
+  walk([&](int32_t column, int32_t row) {
+    seen.emplace_back(column, row);
+    return true;
+  });
+  return seen;
+}
+
+Positions RowsOf(std::vector<int32_t> columns, int32_t rows) {
+  Positions p;
+  for (int32_t r = 0; r < rows; ++r) {
+    for (int32_t c : columns) p.emplace_back(c, r);
+  }
+  return p;
+}
+
+Positions ColumnsOf(std::vector<int32_t> columns, int32_t rows) {
+  Positions p;
+  for (int32_t c : columns) {
+    for (int32_t r = 0; r < rows; ++r) p.emplace_back(c, r);
+  }
+  return p;
+}
+
+const std::vector<int32_t> kAll = {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15};
+const std::vector<int32_t> kEven = {0, 2, 4, 6, 8, 10, 12, 14};
+const std::vector<int32_t> kOdd = {1, 3, 5, 7, 9, 11, 13, 15};
+
+TEST(WalksTest, ColumnSelectionAndOrderForTwoBlockRows) {
+  const struct {
+    bool vertical, skip, even;
+    Positions want;
+  } cases[] = {
+      {false, false, false, RowsOf(kAll, 2)},  {false, false, true, RowsOf(kAll, 2)},
+      {false, true, true, RowsOf(kEven, 2)},   {false, true, false, RowsOf(kOdd, 2)},
+      {true, false, true, ColumnsOf(kAll, 2)}, {true, true, true, ColumnsOf(kEven, 2)},
+      {true, true, false, ColumnsOf(kOdd, 2)},
+  };
+  for (const auto& c : cases) {
+    const Positions got = Visited([&](auto visit) {
+      return c.vertical ? WalkColumns(256, c.skip, c.even, visit)
+                        : WalkRows(256, c.skip, c.even, visit);
+    });
+    EXPECT_EQ(got, c.want) << "vertical " << c.vertical << " skip " << c.skip << " even " << c.even;
+  }
+}
+
+TEST(WalksTest, OnlyWholeBlockRowsAreListed) {
+  for (int32_t length : {8, 127}) {
+    EXPECT_TRUE(Visited([&](auto v) { return WalkRows(length, false, false, v); }).empty());
+    EXPECT_TRUE(Visited([&](auto v) { return WalkColumns(length, true, true, v); }).empty());
+  }
+  EXPECT_EQ(Visited([](auto v) { return WalkRows(300, false, false, v); }), RowsOf(kAll, 2));
+  // One block row: both orders agree.
+  EXPECT_EQ(Visited([](auto v) { return WalkColumns(128, false, false, v); }),
+            Visited([](auto v) { return WalkRows(128, false, false, v); }));
+}
+
+TEST(WalksTest, CompositeWalksUseTileRowsOf256Bytes) {
+  EXPECT_TRUE(Visited([](auto v) { return Walk812(255, v); }).empty());
+  EXPECT_TRUE(Visited([](auto v) { return Walk1616(255, v); }).empty());
+  EXPECT_EQ(Visited([](auto v) { return Walk812(300, v); }), RowsOf(kAll, 1));
+  EXPECT_EQ(Visited([](auto v) { return Walk812(512, v); }), RowsOf(kAll, 2));
+  EXPECT_EQ(Visited([](auto v) { return Walk1616(1024, v); }), RowsOf(kEven, 4));
+}
+
+TEST(WalksTest, StopsWhenVisitSaysSo) {
+  int calls = 0;
+  EXPECT_FALSE(WalkRows(1024, false, false, [&](int32_t, int32_t) { return ++calls < 3; }));
+  EXPECT_EQ(calls, 3);
+  calls = 0;
+  EXPECT_FALSE(WalkColumns(1024, false, false, [&](int32_t, int32_t) { return ++calls < 5; }));
+  EXPECT_EQ(calls, 5);
+}
+
+}  // namespace
+}  // namespace tessary
