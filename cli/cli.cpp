@@ -1,0 +1,164 @@
+#include "cli/cli.h"
+
+#include <memory>
+
+#include "run/disk_file_system.h"
+#include "run/host.h"
+#include "run/run.h"
+
+namespace tessary {
+namespace {
+
+// Sends the output "-" to a stream and leaves every other call to `base`.
+class StreamAwareFileSystem : public FileSystem {
+ public:
+  StreamAwareFileSystem(FileSystem& base, std::FILE* stream) : base_(base), stream_(stream) {}
+  std::error_code FileSize(const std::string& path, uint64_t* size) override {
+    return base_.FileSize(path, size);
+  }
+  std::error_code ReadAt(const std::string& path, uint64_t offset, uint64_t count,
+                         std::string* out) override {
+    return base_.ReadAt(path, offset, count, out);
+  }
+  bool SameFile(const std::string& a, const std::string& b) override {
+    return b != "-" && base_.SameFile(a, b);
+  }
+  std::error_code OpenOutput(const std::string& path, bool append,
+                             std::unique_ptr<OutputFile>* out) override {
+    if (path != "-") return base_.OpenOutput(path, append, out);
+    *out = NewStreamOutput(stream_);
+    return {};
+  }
+
+ private:
+  FileSystem& base_;
+  std::FILE* stream_;
+};
+
+bool TakesValue(const std::string& name) {
+  return name == "--start" || name == "--end" || name == "--count-from" || name == "--skip" ||
+         name == "--shape";
+}
+
+// Applies one option with its value; returns the usage error, if any.
+std::optional<std::string> ApplyOption(const std::string& name, const std::string& value,
+                                       CliRequest* request) {
+  RunOptions& o = request->options;
+  if (name == "--start") {
+    o.start_text = value;
+  } else if (name == "--end") {
+    o.end_text = value;
+  } else if (name == "--count-from") {
+    o.tile_number_text = value;
+  } else if (name == "--skip") {
+    if (value != "even" && value != "odd") return "--skip takes even or odd, not \"" + value + "\"";
+    o.skip = true;
+    o.even = value == "even";
+  } else if (name == "--shape") {
+    if (value == "8x8") {
+      o.shape = Shape::k8x8;
+    } else if (value == "8x12") {
+      o.shape = Shape::k8x12;
+    } else if (value == "16x16") {
+      o.shape = Shape::k16x16;
+    } else {
+      return "--shape takes 8x8, 8x12 or 16x16, not \"" + value + "\"";
+    }
+  } else if (name == "--no-labels") {
+    request->style.labels = false;
+  } else if (name == "--invert") {
+    request->style.invert = true;
+  } else if (name == "--append") {
+    o.append = true;
+  } else if (name == "--vertical") {
+    o.vertical = true;
+  } else if (name == "--help") {
+    request->action = CliRequest::Action::kHelp;
+  } else if (name == "--version") {
+    request->action = CliRequest::Action::kVersion;
+  } else {
+    return "unknown option \"" + name + "\"";
+  }
+  return std::nullopt;
+}
+
+}  // namespace
+
+std::optional<std::string> ParseCliArgs(const std::vector<std::string>& args, CliRequest* request) {
+  std::vector<std::string> paths;
+  bool options_end = false;
+  for (size_t i = 0; i < args.size(); ++i) {
+    const std::string& arg = args[i];
+    if (options_end || arg == "-" || arg.rfind("--", 0) != 0) {
+      if (!options_end && arg.size() > 1 && arg[0] == '-') return "unknown option \"" + arg + "\"";
+      paths.push_back(arg);
+      continue;
+    }
+    if (arg == "--") {
+      options_end = true;
+      continue;
+    }
+    const size_t equals = arg.find('=');
+    const std::string name = arg.substr(0, equals);
+    std::string value;
+    if (equals != std::string::npos) {
+      if (!TakesValue(name)) return name + " takes no value";
+      value = arg.substr(equals + 1);
+    } else if (TakesValue(name)) {
+      if (++i == args.size()) return name + " needs a value";
+      value = args[i];
+    }
+    if (auto error = ApplyOption(name, value, request)) return error;
+  }
+  if (request->action != CliRequest::Action::kConvert) return std::nullopt;
+  if (paths.size() != 2)
+    return "expected INPUT and OUTPUT, got " + std::to_string(paths.size()) + " file name" +
+           (paths.size() == 1 ? "" : "s");
+  request->options.input_path = paths[0];
+  request->options.output_path = paths[1];
+  return std::nullopt;
+}
+
+std::string CliUsage() {
+  return "Usage: tessary-cli [OPTIONS] INPUT OUTPUT      (OUTPUT \"-\" writes to standard output)\n"
+         "Lists a byte range of INPUT as 8x8 one-bit tiles in assembler source.\n"
+         "  --start TEXT         start offset in the number notation (default 0)\n"
+         "  --end TEXT           end offset, exclusive (default: the size of INPUT)\n"
+         "  --count-from TEXT    first tile number (default $00)\n"
+         "  --no-labels          empty label lines, as with \"Hex Count From\" unchecked\n"
+         "  --invert             inverted digits\n"
+         "  --append             add to OUTPUT instead of replacing it\n"
+         "  --vertical           list 8x8 tiles column by column\n"
+         "  --skip even|odd      list only the even or only the odd block columns\n"
+         "  --shape 8x8|8x12|16x16   (default 8x8)\n"
+         "  --help, --version\n"
+         "Numbers: $ hexadecimal, % binary, 'c a character code, otherwise decimal.\n"
+         "Exit status: 0 listing written, 1 error or nothing to list, 2 usage error.\n";
+}
+
+int RunCli(const std::vector<std::string>& args, std::FILE* out, std::FILE* err,
+           FileSystem& files) {
+  CliRequest request;
+  if (const auto error = ParseCliArgs(args, &request)) {
+    std::fprintf(err, "tessary-cli: %s\nTry 'tessary-cli --help'.\n", error->c_str());
+    return 2;
+  }
+  switch (request.action) {
+    case CliRequest::Action::kHelp:
+      std::fputs(CliUsage().c_str(), out);
+      return 0;
+    case CliRequest::Action::kVersion:
+      std::fprintf(out, "tessary-cli %s\n", kVersion);
+      return 0;
+    case CliRequest::Action::kConvert:
+      break;
+  }
+  StreamAwareFileSystem stream_aware(files, out);
+  FixedStyleHost host(request.style);
+  const RunResult result = Run(request.options, host, stream_aware);
+  if (result.status == RunStatus::kDone) return 0;
+  std::fprintf(err, "tessary-cli: %s\n", result.message.c_str());
+  return 1;
+}
+
+}  // namespace tessary

@@ -1,0 +1,158 @@
+#include "cli/cli.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+namespace tessary {
+namespace {
+
+namespace fs = std::filesystem;
+
+TEST(CliArgsTest, OptionsMapToTheRun) {
+  CliRequest r;
+  ASSERT_FALSE(
+      ParseCliArgs({"--start", "$10", "--end=$90", "--count-from", "'A", "--no-labels", "--invert",
+                    "--append", "--vertical", "--skip", "odd", "--shape", "8x12", "in.bin", "-"},
+                   &r));
+  EXPECT_EQ(r.options.start_text, "$10");
+  EXPECT_EQ(r.options.end_text, "$90");
+  EXPECT_EQ(r.options.tile_number_text, "'A");
+  EXPECT_FALSE(r.style.labels);
+  EXPECT_TRUE(r.style.invert);
+  EXPECT_TRUE(r.options.append && r.options.vertical && r.options.skip);
+  EXPECT_FALSE(r.options.even);
+  EXPECT_EQ(r.options.shape, Shape::k8x12);
+  EXPECT_EQ(r.options.input_path, "in.bin");
+  EXPECT_EQ(r.options.output_path, "-");
+
+  CliRequest defaults;
+  ASSERT_FALSE(ParseCliArgs({"in.bin", "out.asm"}, &defaults));
+  EXPECT_EQ(defaults.options.start_text, "0");
+  EXPECT_FALSE(defaults.options.end_text.has_value());
+  EXPECT_EQ(defaults.options.tile_number_text, "$00");
+  EXPECT_TRUE(defaults.style.labels);
+  EXPECT_EQ(defaults.options.shape, Shape::k8x8);
+
+  CliRequest negative;  // a value may begin with "-"
+  ASSERT_FALSE(ParseCliArgs({"--start", "-5", "--", "--odd name", "out"}, &negative));
+  EXPECT_EQ(negative.options.start_text, "-5");
+  EXPECT_EQ(negative.options.input_path, "--odd name");
+}
+
+TEST(CliArgsTest, UsageErrors) {
+  const struct {
+    std::vector<std::string> args;
+    std::string error;
+  } cases[] = {
+      {{"in.bin"}, "expected INPUT and OUTPUT, got 1 file name"},
+      {{"a", "b", "c"}, "expected INPUT and OUTPUT, got 3 file names"},
+      {{"--shape", "8x16", "a", "b"}, "--shape takes 8x8, 8x12 or 16x16, not \"8x16\""},
+      {{"--skip", "all", "a", "b"}, "--skip takes even or odd, not \"all\""},
+      {{"--frobnicate", "a", "b"}, "unknown option \"--frobnicate\""},
+      {{"-x", "a", "b"}, "unknown option \"-x\""},
+      {{"a", "b", "--end"}, "--end needs a value"},
+      {{"--invert=yes", "a", "b"}, "--invert takes no value"},
+  };
+  for (const auto& c : cases) {
+    CliRequest r;
+    EXPECT_EQ(ParseCliArgs(c.args, &r).value_or("(accepted)"), c.error);
+  }
+}
+
+// Runs the real tessary-cli binary in a scratch folder.
+class CliEndToEndTest : public ::testing::Test {
+ protected:
+  CliEndToEndTest() {
+    dir_ = fs::temp_directory_path() /
+           ("tessary-cli-test-" +
+            std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
+    fs::remove_all(dir_);
+    fs::create_directories(dir_);
+    std::string sheet;
+    for (int i = 0; i < 512; ++i) sheet.push_back(static_cast<char>(i * 13));
+    Put("in.bin", sheet);
+  }
+  ~CliEndToEndTest() override { fs::remove_all(dir_); }
+
+  void Put(const std::string& name, const std::string& text) {
+    std::ofstream(dir_ / name, std::ios::binary) << text;
+  }
+  std::string Get(const std::string& name) {
+    std::ifstream in(dir_ / name, std::ios::binary);
+    std::stringstream text;
+    text << in.rdbuf();
+    return text.str();
+  }
+  // Runs tessary-cli with `args` in the scratch folder; returns the exit status.
+  int Cli(const std::string& args) {
+    const std::string command = "cd '" + dir_.string() + "' && '" TESSARY_CLI_PATH "' " + args +
+                                " >stdout.txt 2>stderr.txt </dev/null";
+    const int status = std::system(command.c_str());
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  }
+
+  fs::path dir_;
+};
+
+TEST_F(CliEndToEndTest, WritesTheListingToAFileOrStandardOutput) {
+  ASSERT_EQ(Cli("--end '$100' in.bin out.asm"), 0);
+  const std::string listing = Get("out.asm");
+  EXPECT_EQ(listing.size(), 32u * (6 + 8 * 16));
+  EXPECT_EQ(listing.substr(0, 22), "; 00\r\n .db %00000000\r\n");
+  EXPECT_EQ(Get("stderr.txt"), "");
+  ASSERT_EQ(Cli("--end '$100' in.bin -"), 0);
+  EXPECT_EQ(Get("stdout.txt"), listing);
+
+  ASSERT_EQ(Cli("--end '$80' --append in.bin out.asm"), 0);
+  EXPECT_EQ(Get("out.asm"), listing + listing.substr(0, listing.size() / 2));
+}
+
+TEST_F(CliEndToEndTest, NothingToListIsAnErrorAndTouchesNoFile) {
+  EXPECT_EQ(Cli("--start 20 --end 10 in.bin out.asm"), 1);
+  EXPECT_EQ(Get("stderr.txt"),
+            "tessary-cli: End Offset 10 is below Start Offset 20; nothing to list\n");
+  EXPECT_FALSE(fs::exists(dir_ / "out.asm"));
+  // A range with no whole block row still writes a (empty) listing.
+  EXPECT_EQ(Cli("--end 100 in.bin out.asm"), 0);
+  EXPECT_EQ(Get("out.asm"), "");
+}
+
+TEST_F(CliEndToEndTest, ErrorsLeaveTheOutputAsItWas) {
+  Put("out.asm", "keep me\r\n");
+  EXPECT_EQ(Cli("'Click on *' out.asm"), 1);
+  EXPECT_EQ(Get("stderr.txt"),
+            "tessary-cli: cannot open input file \"Click on *\": No such file or directory\n");
+  EXPECT_EQ(Cli("--start '$FFFFFFFFF' in.bin out.asm"), 1);
+  EXPECT_EQ(Get("stderr.txt"),
+            "tessary-cli: Start Offset \"$FFFFFFFFF\" is outside the 32-bit range\n");
+  EXPECT_EQ(Cli("in.bin ./in.bin"), 1);
+  EXPECT_EQ(Get("stderr.txt"),
+            "tessary-cli: output file \"./in.bin\" is the input file; choose another output "
+            "file\n");
+  EXPECT_EQ(Get("out.asm"), "keep me\r\n");
+  if (fs::exists("/dev/full")) {
+    EXPECT_EQ(Cli("in.bin /dev/full"), 1);
+    EXPECT_EQ(Get("stderr.txt"),
+              "tessary-cli: cannot write output file \"/dev/full\": No space left on device\n");
+  }
+  EXPECT_EQ(Cli("--shape 9x9 in.bin out.asm"), 2);
+  EXPECT_EQ(Get("stderr.txt"),
+            "tessary-cli: --shape takes 8x8, 8x12 or 16x16, not \"9x9\"\n"
+            "Try 'tessary-cli --help'.\n");
+  EXPECT_EQ(Get("out.asm"), "keep me\r\n");
+}
+
+TEST_F(CliEndToEndTest, HelpAndVersion) {
+  EXPECT_EQ(Cli("--version"), 0);
+  EXPECT_EQ(Get("stdout.txt"), "tessary-cli 2.01.0005\n");
+  EXPECT_EQ(Cli("--help"), 0);
+  EXPECT_EQ(Get("stdout.txt").rfind("Usage: tessary-cli [OPTIONS] INPUT OUTPUT", 0), 0u);
+}
+
+}  // namespace
+}  // namespace tessary

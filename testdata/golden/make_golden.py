@@ -1,0 +1,81 @@
+#!/usr/bin/env python3
+"""Writes case.asm for every case folder here from its case.bin and case.flags.
+
+A small, separate model of the listing (written from the format's description, sharing no
+code with the program), so the golden files do not merely echo the program's own output.
+Understands the flags the cases use: --start/--end/--count-from (decimal or $hex), --no-labels,
+--invert, --vertical, --skip even|odd, --shape 8x8|8x12|16x16.
+"""
+import pathlib
+import shlex
+
+
+def number(text):
+    return int(text[1:], 16) if text.startswith("$") else int(text)
+
+
+def listing(data, flags):
+    start, end, count = 0, len(data), 0
+    labels, invert, vertical, skip, even, shape = True, False, False, False, True, "8x8"
+    args = iter(shlex.split(flags))
+    for arg in args:
+        if arg == "--start": start = number(next(args))
+        elif arg == "--end": end = number(next(args))
+        elif arg == "--count-from": count = number(next(args))
+        elif arg == "--no-labels": labels = False
+        elif arg == "--invert": invert = True
+        elif arg == "--vertical": vertical = True
+        elif arg == "--skip": skip, even = True, next(args) == "even"
+        elif arg == "--shape": shape = next(args)
+        else: raise SystemExit("unknown flag " + arg)
+    length = end - start
+    buf = data[start:start + length + 256]
+    buf = buf + bytes(length + 256 - len(buf))  # past the file: zero bytes
+
+    def digits(v):
+        text = format(v, "08b")
+        return text.translate(str.maketrans("01", "10")) if invert else text
+
+    lines, tile_no = [], count
+
+    def label():
+        nonlocal tile_no
+        hexed = format(tile_no & 0xFFFFFFFF, "X")
+        if len(hexed) % 2: hexed = "0" + hexed
+        lines.append("; " + hexed if labels else "")
+        tile_no += 1
+
+    if shape == "16x16":
+        for row in range(length // 256):
+            for col in range(0, 16, 2):
+                label()
+                base = row * 256 + col * 8
+                for half in (0, 128):
+                    for t in range(8):
+                        lines.append(" .db %" + digits(buf[base + half + t]) + ",%" +
+                                     digits(buf[base + half + 8 + t]))
+    elif shape == "8x12":
+        for row in range(length // 256):
+            for col in range(16):
+                label()
+                base = row * 256 + col * 8
+                for t in list(range(8)) + [256 + u for u in range(4)]:
+                    lines.append(" .db %" + digits(buf[base + t]))
+    else:
+        cols = [c for c in range(16) if not skip or (c % 2 == 0) == even]
+        rows = range(length // 128)
+        order = [(c, r) for c in cols for r in rows] if vertical else \
+                [(c, r) for r in rows for c in cols]
+        for col, row in order:
+            label()
+            for t in range(8):
+                lines.append(" .db %" + digits(buf[row * 128 + col * 8 + t]))
+    return "".join(line + "\r\n" for line in lines).encode("ascii")
+
+
+if __name__ == "__main__":
+    for case in sorted(pathlib.Path(__file__).parent.iterdir()):
+        if (case / "case.bin").exists():
+            flags = (case / "case.flags").read_text().strip()
+            (case / "case.asm").write_bytes(listing((case / "case.bin").read_bytes(), flags))
+            print(case.name)
