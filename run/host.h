@@ -14,7 +14,8 @@ class RunHost {
  public:
   virtual ~RunHost() = default;
 
-  // How often the run hands control to Yield() while it walks. Zero means before every tile.
+  // How often the run hands control to Yield() while it walks: zero means before every tile,
+  // nanoseconds::max() never.
   virtual std::chrono::nanoseconds YieldInterval() const { return std::chrono::milliseconds(10); }
 
   // Handles pending events. Returns false to cancel the run; the output is then left as it was.
@@ -33,7 +34,9 @@ class RunHost {
 class FixedStyleHost : public RunHost {
  public:
   explicit FixedStyleHost(TileStyle style) : style_(style) {}
-  std::chrono::nanoseconds YieldInterval() const override { return std::chrono::hours(1); }
+  std::chrono::nanoseconds YieldInterval() const override {
+    return std::chrono::nanoseconds::max();
+  }
   TileStyle CurrentStyle() override { return style_; }
 
  private:

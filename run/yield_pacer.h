@@ -7,7 +7,7 @@ namespace tessary {
 
 // A yield costs far more than listing one tile, so the walk yields only once `interval` has
 // passed since the last yield. The clock itself is read only every kTilesPerCheck tiles. An
-// interval of zero yields before every tile.
+// interval of zero yields before every tile; the largest interval never yields.
 class YieldPacer {
  public:
   explicit YieldPacer(std::chrono::nanoseconds interval)
@@ -16,6 +16,7 @@ class YieldPacer {
   // Asked before every tile: true when the walk should yield now.
   bool Due() {
     if (interval_.count() <= 0) return true;
+    if (interval_ == std::chrono::nanoseconds::max()) return false;
     if (++tiles_ < kTilesPerCheck) return false;
     tiles_ = 0;
     const auto now = std::chrono::steady_clock::now();
