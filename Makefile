@@ -1,0 +1,50 @@
+# Tessary: `make run` starts the program, `make test` runs every test. Both install what is
+# missing first (scripts/install-deps) and build in build/.
+
+BUILD ?= build
+CMAKE_FLAGS ?=
+FUZZ_SECONDS ?= 30
+
+.PHONY: all deps build run cli-example test sanitize fuzz bench format clean
+
+all: build
+
+deps:
+	@scripts/install-deps
+
+build: deps
+	@cmake -S . -B $(BUILD) -G Ninja $(CMAKE_FLAGS) >/dev/null
+	@cmake --build $(BUILD)
+
+run: build
+	$(BUILD)/cli/tessary-cli --end '$$100' examples/sheet.chr - | head -n 20
+
+# The example as tessary-cli lists it.
+cli-example: build
+	$(BUILD)/cli/tessary-cli --end '$$100' examples/sheet.chr - | head -n 20
+
+test: build
+	ctest --test-dir $(BUILD) --output-on-failure
+
+# Every test again under AddressSanitizer and UndefinedBehaviorSanitizer, warnings as errors.
+sanitize: deps
+	@cmake -S . -B build-sanitize -G Ninja -DCMAKE_BUILD_TYPE=Debug -DTESSARY_SANITIZE=ON \
+	  -DTESSARY_WERROR=ON -DTESSARY_BUILD_BENCH=OFF >/dev/null
+	@cmake --build build-sanitize
+	ctest --test-dir build-sanitize --output-on-failure
+
+# Val2 under libFuzzer with the sanitizers, for FUZZ_SECONDS.
+fuzz: deps
+	@CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+	  -DTESSARY_FUZZ=ON -DTESSARY_SANITIZE=ON -DTESSARY_WERROR=ON >/dev/null
+	@cmake --build build-fuzz
+	build-fuzz/val2_fuzz -max_total_time=$(FUZZ_SECONDS) -max_len=256 -print_final_stats=1
+
+bench: build
+	bench/run-bench $(BUILD)
+
+format:
+	clang-format -i $$(git ls-files '*.cpp' '*.h')
+
+clean:
+	rm -rf $(BUILD) build-sanitize build-fuzz
