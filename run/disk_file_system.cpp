@@ -193,6 +193,7 @@ class Disk : public FileSystem {
 
   std::error_code OpenOutput(const std::string& path, bool append,
                              std::unique_ptr<OutputFile>* out) override {
+    if (path.empty()) return std::make_error_code(std::errc::no_such_file_or_directory);
     std::error_code ec;
     const fs::file_status status = fs::status(path, ec);
     const bool exists = !ec && fs::exists(status);

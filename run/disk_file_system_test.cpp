@@ -124,6 +124,8 @@ TEST_F(DiskFileSystemTest, ReplacingThroughASymlinkKeepsTheLink) {
 TEST_F(DiskFileSystemTest, OutputErrors) {
   std::unique_ptr<OutputFile> out;
   EXPECT_EQ(disk_.OpenOutput(dir_.string(), false, &out).message(), "Is a directory");
+  // Regression: an empty name was only refused at the final rename, after the whole listing.
+  EXPECT_EQ(disk_.OpenOutput("", false, &out).message(), "No such file or directory");
   EXPECT_EQ(disk_.OpenOutput(Path("no/such/dir/out.asm"), false, &out).message(),
             "No such file or directory");
   if (fs::exists("/dev/full")) {
