@@ -26,12 +26,5 @@ TEST(Hex2Test, EvenWidthUpperCase) {
   for (const auto& c : cases) EXPECT_EQ(Hex2(c.value), c.text) << c.value;
 }
 
-TEST(Hex2Test, PutWritesOnlyTheDigits) {
-  char text[kMaxHex2Digits + 1] = "########";
-  char* end = PutHex2(10, text);
-  EXPECT_EQ(end - text, 2);
-  EXPECT_EQ(std::string(text), "0A######");
-}
-
 }  // namespace
 }  // namespace tessary

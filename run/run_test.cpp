@@ -179,45 +179,6 @@ TEST_F(RunTest, ReplacesOrAppends) {
   EXPECT_EQ(files.files["out.asm"].substr(0, 11), "old\r\n; 00\r\n");
 }
 
-TEST_F(RunTest, TilePositionsAddressTheSliceFromTheStartOffset) {
-  options.start_text = "256";
-  options.end_text = "768";
-  options.tile_number_text = "0";
-  const RunResult result = Go();
-  ASSERT_EQ(result.status, RunStatus::kDone);
-  EXPECT_EQ(result.tiles, 64);
-  EXPECT_EQ(result.TileNo, 64);
-  // Tile (5, 2) is tile 37 and lists file bytes 552 to 559.
-  const std::string& out = files.files["out.asm"];
-  const std::string tile = out.substr(37 * (6 + 128), 6 + 128);
-  EXPECT_EQ(tile.substr(0, 6), "; 25\r\n");
-  const auto byte = static_cast<uint8_t>(Pattern(4096)[552]);
-  std::string digits;
-  for (int j = 7; j >= 0; --j) digits += ((byte >> j) & 1) ? '1' : '0';
-  EXPECT_EQ(tile.substr(6, 16), " .db %" + digits + "\r\n");
-}
-
-// Regression: bytes past the end of the input read as spaces ("00100000" rows).
-TEST_F(RunTest, RangePastTheEndOfTheFileListsBlankRows) {
-  files.files["in.bin"] = std::string(10, '\xFF');
-  options.end_text = "$80";
-  ASSERT_EQ(Go().status, RunStatus::kDone);
-  const std::string& out = files.files["out.asm"];
-  const size_t second_tile = 6 + 8 * 16;
-  EXPECT_EQ(out.substr(second_tile + 6 + 16, 16), " .db %11111111\r\n");  // byte 9
-  EXPECT_EQ(out.substr(second_tile + 6 + 32, 16), " .db %00000000\r\n");  // past the end
-  EXPECT_EQ(out.find("%00100000"), std::string::npos);
-}
-
-TEST_F(RunTest, MaskedTilesReadTheBytesAfterTheRange) {
-  files.files["in.bin"] = std::string(256, '\0') + std::string(256, '\xFF');
-  options.shape = Shape::k8x12;
-  ASSERT_EQ(Go().tiles, 16);
-  const std::string tile = files.files["out.asm"].substr(0, 6 + 12 * 16);
-  EXPECT_EQ(tile.substr(6 + 7 * 16, 16), " .db %00000000\r\n");
-  EXPECT_EQ(tile.substr(6 + 8 * 16, 16), " .db %11111111\r\n");
-}
-
 TEST_F(RunTest, WithoutAnEndOffsetTheRangeEndsWithTheFile) {
   options.end_text.reset();
   options.start_text = "$F00";  // 256 bytes before the end
@@ -232,31 +193,6 @@ TEST_F(RunTest, EveryRunStartsNumberingAgain) {
   EXPECT_EQ(files.files["out.asm"], first);
   EXPECT_EQ(first.substr(0, 6), "; FE\r\n");
   EXPECT_NE(first.find("; 0100\r\n"), std::string::npos);
-}
-
-TEST_F(RunTest, ShapesListTheirTileCounts) {
-  files.files["in.bin"] = Pattern(1024);
-  options.end_text = "1024";
-  const struct {
-    Shape shape;
-    bool vertical, skip;
-    int64_t tiles;
-    size_t tile_size;
-  } cases[] = {
-      {Shape::k8x8, false, false, 128, 6 + 8 * 16},
-      {Shape::k8x8, true, true, 64, 6 + 8 * 16},
-      {Shape::k8x12, true, true, 64, 6 + 12 * 16},
-      {Shape::k16x16, true, true, 32, 6 + 16 * 26},
-  };
-  for (const auto& c : cases) {
-    options.shape = c.shape;
-    options.vertical = c.vertical;
-    options.skip = c.skip;
-    const RunResult result = Go();
-    EXPECT_EQ(result.tiles, c.tiles);
-    EXPECT_EQ(files.files["out.asm"].size(), c.tiles * c.tile_size);
-    EXPECT_EQ(result.bytes_written, c.tiles * c.tile_size);
-  }
 }
 
 }  // namespace

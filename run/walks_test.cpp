@@ -80,14 +80,5 @@ TEST(WalksTest, CompositeWalksUseTileRowsOf256Bytes) {
   EXPECT_EQ(Visited([](auto v) { return Walk1616(1024, v); }), RowsOf(kEven, 4));
 }
 
-TEST(WalksTest, StopsWhenVisitSaysSo) {
-  int calls = 0;
-  EXPECT_FALSE(WalkRows(1024, false, false, [&](int32_t, int32_t) { return ++calls < 3; }));
-  EXPECT_EQ(calls, 3);
-  calls = 0;
-  EXPECT_FALSE(WalkColumns(1024, false, false, [&](int32_t, int32_t) { return ++calls < 5; }));
-  EXPECT_EQ(calls, 5);
-}
-
 }  // namespace
 }  // namespace tessary
