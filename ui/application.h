@@ -1,0 +1,17 @@
+// The program's identity as the desktop sees it: name, organisation, version and icon.
+#pragma once
+
+#include <QIcon>
+
+namespace tessary {
+
+inline constexpr char kAppVersion[] = "2.01.0005";
+
+// The tile-grid icon, at 16 and 32 pixels.
+QIcon AppIcon();
+
+// Names the running application "Tessary" (also its organisation, which places the settings),
+// sets its version and its icon. Call once after the QApplication is made.
+void SetUpApplication();
+
+}  // namespace tessary

@@ -1,0 +1,215 @@
+#include "ui/frm_tessary.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QFile>
+#include <QKeySequence>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QSettings>
+#include <QShortcut>
+
+#include "run/disk_file_system.h"
+#include "run/run.h"
+#include "ui/application.h"
+#include "ui/browse_naming.h"
+#include "ui/check_box.h"
+#include "ui/file_dialog.h"
+#include "ui/indicator_style.h"
+#include "ui/settings_binding.h"
+#include "ui/window_font.h"
+
+namespace tessary {
+namespace {
+
+// The layout is drawn in twips; a pixel is 15 of them.
+QRect Twips(int left, int top, int width, int height) {
+  constexpr int kTwipsPerPixel = 15;
+  return QRect(left / kTwipsPerPixel, top / kTwipsPerPixel, width / kTwipsPerPixel,
+               height / kTwipsPerPixel);
+}
+
+template <typename Widget>
+Widget* Placed(Widget* widget, const char* name, const QRect& geometry) {
+  widget->setObjectName(QString::fromLatin1(name));
+  widget->setGeometry(geometry);
+  return widget;
+}
+
+CheckBox* NewBox(QWidget* form, const char* name, const char* caption, const QRect& geometry,
+                 int value) {
+  auto* box = Placed(new CheckBox(QString::fromLatin1(caption), form), name, geometry);
+  box->setStyle(CheckBoxStyle());
+  box->setValue(value);
+  return box;
+}
+
+QString Sentence(const std::string& message) {
+  QString text = QString::fromStdString(message);
+  if (!text.isEmpty()) text[0] = text[0].toUpper();
+  return text;
+}
+
+constexpr Qt::WindowFlags kWindowFlags = Qt::Window | Qt::CustomizeWindowHint |
+                                         Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                                         Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint;
+
+}  // namespace
+
+frmTessary::frmTessary(FileDialog* dialog, FileSystem* files, QWidget* parent)
+    : QWidget(parent, kWindowFlags), cmd(dialog), files_(files ? files : DiskFileSystem()) {
+  if (!cmd) {
+    own_dialog_ = std::make_unique<OpenFileDialog>();
+    cmd = own_dialog_.get();
+  }
+  setObjectName(QStringLiteral("frmTessary"));
+  setWindowTitle(QStringLiteral("Tessary v2.1"));
+  setWindowIcon(AppIcon());
+  setFixedSize(Twips(0, 0, 3675, 2985).size());
+
+  lblIn = Placed(new QLabel(tr("&Input File:"), this), "lblIn", Twips(120, 0, 690, 195));
+  txt1 = Placed(new QLineEdit(this), "txt1", Twips(120, 240, 3135, 285));
+  cmdBrowse =
+      Placed(new QPushButton(QStringLiteral("O"), this), "cmdBrowse", Twips(3360, 240, 255, 255));
+  lblOut = Placed(new QLabel(tr("&Output File:"), this), "lblOut", Twips(120, 600, 810, 195));
+  txt2 = Placed(new QLineEdit(this), "txt2", Twips(120, 840, 3135, 285));
+  Label1 = Placed(new QLabel(tr("&Start Offset:"), this), "Label1", Twips(120, 1200, 840, 195));
+  txtStart = Placed(new QLineEdit(this), "txtStart", Twips(120, 1440, 1335, 285));
+  Label2 = Placed(new QLabel(tr("&End Offset:"), this), "Label2", Twips(1920, 1200, 795, 195));
+  txtEnd = Placed(new QLineEdit(this), "txtEnd", Twips(1920, 1440, 1335, 285));
+  cmdGo = Placed(new QPushButton(tr("Go!"), this), "cmdGo", Twips(2280, 2520, 1335, 375));
+  CVert = NewBox(this, "CVert", "Vertical", Twips(120, 1800, 855, 255), 1);
+  CAppend = NewBox(this, "CAppend", "Append", Twips(1080, 1800, 855, 195), 0);
+  CSkip = NewBox(this, "CSkip", "Skip", Twips(2040, 1800, 615, 195), 0);
+  CEven = NewBox(this, "CEven", "Even", Twips(2760, 1800, 735, 195), 1);
+  CInvert = NewBox(this, "CInvert", "Invert", Twips(120, 2160, 735, 195), 1);
+  C1616 = NewBox(this, "C1616", "16x16", Twips(1080, 2160, 855, 255), 0);
+  C812Mask = NewBox(this, "C812Mask", "8x12 Masked", Twips(2040, 2160, 1455, 255), 0);
+  CHex = NewBox(this, "CHex", "Hex Count From", Twips(120, 2520, 1455, 255), 0);
+  txtHex = Placed(new QLineEdit(this), "txtHex", Twips(1680, 2520, 495, 285));
+  CEven->setEnabled(false);
+
+  QFont terminal(QStringLiteral("Terminal"));
+  terminal.setStyleHint(QFont::TypeWriter);
+  terminal.setPointSize(9);
+  terminal.setBold(true);
+  terminal.setStretch(QFont::Unstretched);
+  cmdBrowse->setFont(terminal);
+  // A label shows its "&" as an access key only once it has a buddy.
+  lblIn->setBuddy(txt1);
+  lblOut->setBuddy(txt2);
+  Label1->setBuddy(txtStart);
+  Label2->setBuddy(txtEnd);
+  FitWindowFont(this);
+
+  QWidget* const order[] = {txt1,  cmdBrowse, txt2,    txtStart, txtEnd,   cmdGo, CVert, CAppend,
+                            CSkip, CEven,     CInvert, C1616,    C812Mask, CHex,  txtHex};
+  for (size_t i = 1; i < std::size(order); ++i) setTabOrder(order[i - 1], order[i]);
+  txt1->setFocus();
+
+  connect(cmdGo, &QPushButton::clicked, this, &frmTessary::cmdGo_Click);
+  connect(cmdBrowse, &QPushButton::clicked, this, &frmTessary::cmdBrowse_Click);
+  connect(CSkip, &CheckBox::valueChanged, this, &frmTessary::CSkip_Click);
+  auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
+  connect(escape, &QShortcut::activated, this, &frmTessary::Form_EscapeKey);
+}
+
+frmTessary::~frmTessary() = default;
+
+void frmTessary::showEvent(QShowEvent* event) {
+  if (!loaded_) {
+    loaded_ = true;
+    Form_Load();
+  }
+  QWidget::showEvent(event);
+}
+
+void frmTessary::Form_Load() {
+  QSettings settings(QStringLiteral("Tessary"), QStringLiteral("Tessary"));
+  LoadSettings(settings, this);
+}
+
+void frmTessary::closeEvent(QCloseEvent* event) {
+  bool Cancel = false;
+  Form_QueryUnload(Cancel);
+  if (Cancel) {
+    event->ignore();
+  } else {
+    event->accept();
+  }
+}
+
+void frmTessary::Form_QueryUnload(bool& Cancel) {
+  if (Busy) {
+    Cancel = true;
+    return;
+  }
+  QSettings settings(QStringLiteral("Tessary"), QStringLiteral("Tessary"));
+  const QString failure = SaveSettings(settings, this);
+  if (!failure.isEmpty()) {
+    QMessageBox::warning(this, QStringLiteral("Tessary"),
+                         tr("The settings could not be saved: %1.").arg(failure));
+  }
+}
+
+RunOptions frmTessary::TakeOptions() const {
+  RunOptions options;
+  options.append = CAppend->value() != 0;
+  options.vertical = CVert->value() != 0;
+  options.skip = CSkip->value() != 0;
+  options.even = CEven->value() != 0;
+  options.input_path = QFile::encodeName(txt1->text()).toStdString();
+  options.output_path = QFile::encodeName(txt2->text()).toStdString();
+  options.tile_number_text = txtHex->text().toStdString();
+  options.start_text = txtStart->text().toStdString();
+  options.end_text = txtEnd->text().toStdString();
+  options.shape = ShapeFromBoxes(C1616->value(), C812Mask->value());
+  return options;
+}
+
+void frmTessary::cmdGo_Click() {
+  if (Busy) return;  // a click that arrives while a run pauses between tiles
+  cancel_requested_ = false;
+  const RunResult result = Run(TakeOptions(), *this, *files_);
+  if (result.status == RunStatus::kFailed) {
+    QMessageBox::warning(this, QStringLiteral("Tessary"), Sentence(result.message));
+  }
+}
+
+void frmTessary::cmdBrowse_Click() {
+  const std::optional<QString> chosen = cmd->ShowOpen(this);
+  if (!chosen || chosen->isEmpty()) return;
+  txt1->setText(*chosen);
+  txt2->setText(OutputNameFor(*chosen));
+}
+
+void frmTessary::CSkip_Click() { CEven->setEnabled(CSkip->value() != 0); }
+
+void frmTessary::Form_EscapeKey() {
+  if (Busy) cancel_requested_ = true;
+}
+
+bool frmTessary::Yield() {
+  QCoreApplication::processEvents();
+  return !cancel_requested_;
+}
+
+TileStyle frmTessary::CurrentStyle() {
+  return TileStyle{.labels = CHex->value() != 0, .invert = CInvert->value() == 1};
+}
+
+void frmTessary::WalkStarted() {
+  Busy = true;
+  QApplication::setOverrideCursor(Qt::BusyCursor);
+  setCursor(Qt::BusyCursor);
+}
+
+void frmTessary::WalkEnded() {
+  unsetCursor();
+  QApplication::restoreOverrideCursor();
+  Busy = false;
+}
+
+}  // namespace tessary

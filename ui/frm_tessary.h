@@ -1,0 +1,95 @@
+// frmTessary: the program's one window, its controls and the events it handles.
+#pragma once
+
+#include <QWidget>
+#include <chrono>
+#include <memory>
+
+#include "run/file_system.h"
+#include "run/host.h"
+#include "run/options.h"
+
+class QCloseEvent;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QShowEvent;
+
+namespace tessary {
+
+class CheckBox;
+class FileDialog;
+
+// The window takes the values of its controls, hands them to the conversion run and hosts the
+// run: between tiles it handles the pending events, with Busy set and the busy pointer shown.
+// "Invert" and "Hex Count From" are read anew after every such pause; Esc then cancels the run.
+// The fields and boxes are loaded from the settings store when the window is first shown and
+// saved when a close is granted; no close is granted while Busy.
+class frmTessary : public QWidget, private RunHost {
+  Q_OBJECT
+
+ public:
+  // `dialog` and `files` default to the real file dialog and the disk.
+  explicit frmTessary(FileDialog* dialog = nullptr, FileSystem* files = nullptr,
+                      QWidget* parent = nullptr);
+  ~frmTessary() override;
+
+  // True while a conversion run walks its tiles.
+  bool IsBusy() const { return Busy; }
+
+  // How long a run may list tiles before it handles pending events; zero means before every
+  // tile. 10 ms unless changed.
+  void SetYieldInterval(std::chrono::nanoseconds interval) { yield_interval_ = interval; }
+
+ public slots:
+  void Form_Load();
+  void cmdGo_Click();
+  void cmdBrowse_Click();
+  void CSkip_Click();
+  void Form_EscapeKey();
+
+ protected:
+  void showEvent(QShowEvent* event) override;
+  void closeEvent(QCloseEvent* event) override;
+
+ private:
+  void Form_QueryUnload(bool& Cancel);
+  RunOptions TakeOptions() const;
+
+  std::chrono::nanoseconds YieldInterval() const override { return yield_interval_; }
+  bool Yield() override;
+  TileStyle CurrentStyle() override;
+  void WalkStarted() override;
+  void WalkEnded() override;
+
+  QLabel* lblIn;
+  QLineEdit* txt1;
+  QPushButton* cmdBrowse;
+  QLabel* lblOut;
+  QLineEdit* txt2;
+  QLabel* Label1;
+  QLineEdit* txtStart;
+  QLabel* Label2;
+  QLineEdit* txtEnd;
+  QPushButton* cmdGo;
+  CheckBox* CVert;
+  CheckBox* CAppend;
+  CheckBox* CSkip;
+  CheckBox* CEven;
+  CheckBox* CInvert;
+  CheckBox* C1616;
+  CheckBox* C812Mask;
+  CheckBox* CHex;
+  QLineEdit* txtHex;
+
+  std::unique_ptr<FileDialog> own_dialog_;
+  FileDialog* cmd;  // the file-open dialog of the browse button
+  FileSystem* files_;
+
+  bool Busy = false;
+  bool cancel_requested_ = false;
+  bool loaded_ = false;
+  std::chrono::nanoseconds yield_interval_ = std::chrono::milliseconds(10);
+};
+
+}  // namespace tessary

@@ -1,0 +1,95 @@
+#include "ui/settings_binding.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QLineEdit>
+#include <QSettings>
+#include <QStringList>
+
+#include "ui/check_box.h"
+
+namespace tessary {
+
+const std::array<SettingsEntry, 13> kSettingsEntries = {{
+    {"txt1", "Files", "File1", "Click on *", false},
+    {"txt2", "Files", "File2", "Type in target file", false},
+    {"txtStart", "Range", "Range1", "$0", false},
+    {"txtEnd", "Range", "Range2", "$100", false},
+    {"CVert", "Flags", "Vertical", "1", true},
+    {"CAppend", "Flags", "Append", "0", true},
+    {"CSkip", "Flags", "Skip", "0", true},
+    {"CEven", "Flags", "Even", "1", true},
+    {"CInvert", "Flags", "Invert", "0", true},
+    {"C1616", "Flags", "1616", "0", true},
+    {"C812Mask", "Flags", "812", "0", true},
+    {"CHex", "Flags", "CHex", "1", true},
+    {"txtHex", "Flags", "txtHex", "$00", false},
+}};
+
+namespace {
+
+QString KeyOf(const SettingsEntry& entry) {
+  return QString::fromLatin1(entry.section) + QLatin1Char('/') + QString::fromLatin1(entry.key);
+}
+
+// The stored text. A hand-edited value with an unquoted comma comes back from the store as a
+// list; it is joined again.
+QString ReadText(QSettings& settings, const SettingsEntry& entry) {
+  const QVariant value = settings.value(KeyOf(entry), QString::fromUtf8(entry.default_text));
+  if (value.typeId() == QMetaType::QStringList) return value.toStringList().join(QLatin1Char(','));
+  return value.toString();
+}
+
+int BoxValue(const QString& text, const SettingsEntry& entry) {
+  bool ok = false;
+  const int value = text.trimmed().toInt(&ok);
+  if (ok && value >= 0 && value <= 2) return value;
+  return QString::fromLatin1(entry.default_text).toInt();
+}
+
+// Why the store at `file` could not be written, as far as the file system tells.
+QString WriteFailure(const QString& file) {
+  const QFileInfo info(file);
+  QFileInfo folder(info.absolutePath());
+  while (!folder.exists() && folder.absoluteFilePath() != folder.absolutePath()) {
+    folder.setFile(folder.absolutePath());  // the nearest part of the path that exists
+  }
+  if (!folder.isDir()) return folder.absoluteFilePath() + QStringLiteral(" is not a folder");
+  if (!folder.isWritable())
+    return QStringLiteral("the folder ") + folder.absoluteFilePath() +
+           QStringLiteral(" cannot be written to");
+  if (info.exists() && !info.isWritable()) return file + QStringLiteral(" is read-only");
+  return QStringLiteral("writing ") + file + QStringLiteral(" failed");
+}
+
+}  // namespace
+
+void LoadSettings(QSettings& settings, QWidget* form) {
+  for (const SettingsEntry& entry : kSettingsEntries) {
+    const QString text = ReadText(settings, entry);
+    const QString name = QString::fromLatin1(entry.control);
+    if (entry.is_box) {
+      if (auto* box = form->findChild<CheckBox*>(name)) box->setValue(BoxValue(text, entry));
+    } else if (auto* field = form->findChild<QLineEdit*>(name)) {
+      field->setText(text);
+    }
+  }
+}
+
+QString SaveSettings(QSettings& settings, const QWidget* form) {
+  for (const SettingsEntry& entry : kSettingsEntries) {
+    const QString name = QString::fromLatin1(entry.control);
+    if (entry.is_box) {
+      if (const auto* box = form->findChild<const CheckBox*>(name)) {
+        settings.setValue(KeyOf(entry), QString::number(box->value()));
+      }
+    } else if (const auto* field = form->findChild<const QLineEdit*>(name)) {
+      settings.setValue(KeyOf(entry), field->text());
+    }
+  }
+  settings.sync();
+  if (settings.status() == QSettings::NoError) return {};
+  return WriteFailure(settings.fileName());
+}
+
+}  // namespace tessary

@@ -1,0 +1,67 @@
+#include "ui/test_env.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QMessageBox>
+#include <QSettings>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+#include <cstdio>
+
+#include "ui/application.h"
+
+namespace tessary::testing {
+namespace {
+
+QString& Folder() {
+  static QString folder;
+  return folder;
+}
+
+}  // namespace
+
+int RunWindowTests(QObject* test, int argc, char** argv) {
+  QTemporaryDir folder;
+  if (!folder.isValid()) {
+    std::fprintf(stderr, "cannot make a temporary settings folder\n");
+    return 1;
+  }
+  Folder() = folder.path();
+  qputenv("XDG_CONFIG_HOME", QFile::encodeName(folder.path()));
+  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+  QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, folder.path());
+
+  QApplication app(argc, argv);
+  SetUpApplication();
+  const QString store = QSettings(QStringLiteral("Tessary"), QStringLiteral("Tessary")).fileName();
+  if (store != SettingsFile()) {
+    std::fprintf(stderr, "the settings would go to %s, not into %s; not running\n",
+                 qPrintable(store), qPrintable(folder.path()));
+    return 1;
+  }
+  return QTest::qExec(test, argc, argv);
+}
+
+QString SettingsFolder() { return Folder(); }
+
+QString SettingsFile() { return Folder() + QStringLiteral("/Tessary/Tessary.conf"); }
+
+void ClearSettings() {
+  QDir(Folder() + QStringLiteral("/Tessary")).removeRecursively();
+  QFile::remove(Folder() + QStringLiteral("/Tessary"));
+}
+
+MessageBoxWatch::MessageBoxWatch(std::function<void()> while_open)
+    : while_open_(std::move(while_open)) {
+  QObject::connect(&poll_, &QTimer::timeout, [this] {
+    auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+    if (!box || !box->isVisible()) return;
+    texts_ << box->text();
+    if (while_open_) while_open_();
+    box->done(QMessageBox::Ok);
+  });
+  poll_.start(5);
+}
+
+}  // namespace tessary::testing
