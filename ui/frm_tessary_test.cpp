@@ -6,6 +6,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QStyleOptionButton>
+#include <QStyleOptionFrame>
 #include <QTest>
 #include <deque>
 
@@ -181,7 +182,12 @@ class FrmTessaryTest : public QObject {
         QVERIFY2(ink.width() <= contents.width() && ink.height() <= contents.height(),
                  qPrintable(name));
       } else if (auto* edit = qobject_cast<QLineEdit*>(w)) {
-        QVERIFY2(fm.height() <= edit->height() - 4, qPrintable(name));
+        QStyleOptionFrame option;
+        option.initFrom(edit);
+        option.lineWidth = edit->style()->pixelMetric(QStyle::PM_DefaultFrameWidth, &option, edit);
+        const QRect contents =
+            edit->style()->subElementRect(QStyle::SE_LineEditContents, &option, edit);
+        QVERIFY2(fm.height() <= contents.height(), qPrintable(name));
       }
     }
     QVERIFY(form.childrenRect().width() <= form.width());
