@@ -10,6 +10,7 @@
 #include <QPushButton>
 #include <QSettings>
 #include <QShortcut>
+#include <iterator>
 
 #include "run/disk_file_system.h"
 #include "run/run.h"
