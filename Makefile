@@ -5,7 +5,7 @@ BUILD ?= build
 CMAKE_FLAGS ?=
 FUZZ_SECONDS ?= 30
 
-.PHONY: all deps build run cli-example test sanitize fuzz bench format clean
+.PHONY: all deps build run cli-example screenshot test sanitize fuzz bench format clean
 
 all: build
 
@@ -17,11 +17,15 @@ build: deps
 	@cmake --build $(BUILD)
 
 run: build
-	$(BUILD)/cli/tessary-cli --end '$$100' examples/sheet.chr - | head -n 20
+	$(BUILD)/ui/tessary
 
 # The example as tessary-cli lists it.
 cli-example: build
 	$(BUILD)/cli/tessary-cli --end '$$100' examples/sheet.chr - | head -n 20
+
+# docs/screenshot.png, from the window under a virtual display.
+screenshot: build
+	TESSARY_BIN=$(BUILD)/ui/tessary scripts/screenshot
 
 test: build
 	ctest --test-dir $(BUILD) --output-on-failure
