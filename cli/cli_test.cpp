@@ -13,23 +13,8 @@ namespace {
 
 namespace fs = std::filesystem;
 
-TEST(CliArgsTest, OptionsMapToTheRun) {
-  CliRequest r;
-  ASSERT_FALSE(
-      ParseCliArgs({"--start", "$10", "--end=$90", "--count-from", "'A", "--no-labels", "--invert",
-                    "--append", "--vertical", "--skip", "odd", "--shape", "8x12", "in.bin", "-"},
-                   &r));
-  EXPECT_EQ(r.options.start_text, "$10");
-  EXPECT_EQ(r.options.end_text, "$90");
-  EXPECT_EQ(r.options.tile_number_text, "'A");
-  EXPECT_FALSE(r.style.labels);
-  EXPECT_TRUE(r.style.invert);
-  EXPECT_TRUE(r.options.append && r.options.vertical && r.options.skip);
-  EXPECT_FALSE(r.options.even);
-  EXPECT_EQ(r.options.shape, Shape::k8x12);
-  EXPECT_EQ(r.options.input_path, "in.bin");
-  EXPECT_EQ(r.options.output_path, "-");
-
+// The golden listings check the options through their output; these check what they cannot.
+TEST(CliArgsTest, DefaultsAndValuesThatLookLikeOptions) {
   CliRequest defaults;
   ASSERT_FALSE(ParseCliArgs({"in.bin", "out.asm"}, &defaults));
   EXPECT_EQ(defaults.options.start_text, "0");
@@ -127,14 +112,6 @@ TEST_F(CliEndToEndTest, ErrorsLeaveTheOutputAsItWas) {
   EXPECT_EQ(Cli("'Click on *' out.asm"), 1);
   EXPECT_EQ(Get("stderr.txt"),
             "tessary-cli: cannot open input file \"Click on *\": No such file or directory\n");
-  EXPECT_EQ(Cli("--start '$FFFFFFFFF' in.bin out.asm"), 1);
-  EXPECT_EQ(Get("stderr.txt"),
-            "tessary-cli: Start Offset \"$FFFFFFFFF\" is outside the 32-bit range\n");
-  EXPECT_EQ(Cli("in.bin ./in.bin"), 1);
-  EXPECT_EQ(Get("stderr.txt"),
-            "tessary-cli: output file \"./in.bin\" is the input file; choose another output "
-            "file\n");
-  EXPECT_EQ(Get("out.asm"), "keep me\r\n");
   if (fs::exists("/dev/full")) {
     EXPECT_EQ(Cli("in.bin /dev/full"), 1);
     EXPECT_EQ(Get("stderr.txt"),

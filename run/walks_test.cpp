@@ -5,7 +5,6 @@
 #include <utility>
 #include <vector>
 
-#include "tiles/composite_walks.h"
 
 namespace tessary {
 namespace {
@@ -59,25 +58,6 @@ TEST(WalksTest, ColumnSelectionAndOrderForTwoBlockRows) {
     });
     EXPECT_EQ(got, c.want) << "vertical " << c.vertical << " skip " << c.skip << " even " << c.even;
   }
-}
-
-TEST(WalksTest, OnlyWholeBlockRowsAreListed) {
-  for (int32_t length : {8, 127}) {
-    EXPECT_TRUE(Visited([&](auto v) { return WalkRows(length, false, false, v); }).empty());
-    EXPECT_TRUE(Visited([&](auto v) { return WalkColumns(length, true, true, v); }).empty());
-  }
-  EXPECT_EQ(Visited([](auto v) { return WalkRows(300, false, false, v); }), RowsOf(kAll, 2));
-  // One block row: both orders agree.
-  EXPECT_EQ(Visited([](auto v) { return WalkColumns(128, false, false, v); }),
-            Visited([](auto v) { return WalkRows(128, false, false, v); }));
-}
-
-TEST(WalksTest, CompositeWalksUseTileRowsOf256Bytes) {
-  EXPECT_TRUE(Visited([](auto v) { return Walk812(255, v); }).empty());
-  EXPECT_TRUE(Visited([](auto v) { return Walk1616(255, v); }).empty());
-  EXPECT_EQ(Visited([](auto v) { return Walk812(300, v); }), RowsOf(kAll, 1));
-  EXPECT_EQ(Visited([](auto v) { return Walk812(512, v); }), RowsOf(kAll, 2));
-  EXPECT_EQ(Visited([](auto v) { return Walk1616(1024, v); }), RowsOf(kEven, 4));
 }
 
 }  // namespace

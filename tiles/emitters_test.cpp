@@ -37,15 +37,6 @@ TEST(DoTileTest, ListsTheBlockAtRowTimes128PlusColumnTimes8) {
   EXPECT_EQ(Emit(DoTile, slice, 1, 0, tile_no, {.labels = true, .invert = true}),
             Lines({"; 0A", " .db %11100111", " .db %11000011", " .db %10000001", " .db %00000000",
                    " .db %01111110", " .db %11111111", " .db %11111110", " .db %01111111"}));
-  // Without labels the label line is empty, but the number still counts on.
-  const std::string unlabelled = Emit(DoTile, slice, 1, 0, tile_no, {.labels = false});
-  EXPECT_EQ(unlabelled.substr(0, 18), "\r\n .db %00011000\r\n");
-  EXPECT_EQ(tile_no, 12);
-
-  // Block row 1, column 15: slice offsets 248-255.
-  bytes[255] = 1;
-  int32_t n = 0;
-  EXPECT_EQ(Emit(DoTile, SourceSlice(bytes), 15, 1, n).substr(6 + 7 * 16), " .db %00000001\r\n");
 }
 
 TEST(DoTileTest, TileNumberWrapsWithoutError) {
@@ -54,17 +45,6 @@ TEST(DoTileTest, TileNumberWrapsWithoutError) {
   EXPECT_EQ(Emit(DoTile, slice, 0, 0, tile_no).substr(0, 12), "; 7FFFFFFF\r\n");
   EXPECT_EQ(tile_no, -2147483647 - 1);
   EXPECT_EQ(Emit(DoTile, slice, 0, 0, tile_no).substr(0, 12), "; 80000000\r\n");
-}
-
-// Regression: bytes past the end of a short file were read as spaces (or out of bounds).
-TEST(DoTileTest, BytesPastTheHeldSliceReadAsZero) {
-  const SourceSlice slice(std::string("\xFF\xFF\xFF", 3));
-  int32_t tile_no = 0;
-  const std::string tile = Emit(DoTile, slice, 0, 0, tile_no);
-  EXPECT_EQ(tile,
-            Lines({"; 00", " .db %11111111", " .db %11111111", " .db %11111111", " .db %00000000",
-                   " .db %00000000", " .db %00000000", " .db %00000000", " .db %00000000"}));
-  EXPECT_EQ(Emit(DoTile, SourceSlice(), 15, 3, tile_no).substr(6, 16), " .db %00000000\r\n");
 }
 
 TEST(Do812TileTest, JoinsABlockWithTheTopOfTheBlockTwoRowsDown) {
@@ -78,14 +58,6 @@ TEST(Do812TileTest, JoinsABlockWithTheTopOfTheBlockTwoRowsDown) {
   for (int t = 0; t < 8; ++t) EXPECT_EQ(tile.substr(6 + t * 16, 16), " .db %00100011\r\n");
   for (int u = 8; u < 12; ++u) EXPECT_EQ(tile.substr(6 + u * 16, 16), " .db %01000011\r\n");
   EXPECT_EQ(tile_no, 1);
-}
-
-TEST(Do812TileTest, LowerPartPastTheSliceReadsZero) {
-  const SourceSlice slice(std::string(256, '\xFF'));  // a range of exactly 256 bytes
-  int32_t tile_no = 0;
-  const std::string tile = Emit(Do812Tile, slice, 0, 0, tile_no);
-  EXPECT_EQ(tile.substr(6 + 7 * 16, 16), " .db %11111111\r\n");
-  EXPECT_EQ(tile.substr(6 + 8 * 16, 16), " .db %00000000\r\n");
 }
 
 TEST(Do1616TileTest, FourBlocksAsTwoByteRows) {
