@@ -5,8 +5,8 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
+
+#include "testdata/scratch_dir.h"
 
 namespace tessary {
 namespace {
@@ -53,26 +53,13 @@ TEST(CliArgsTest, UsageErrors) {
 class CliEndToEndTest : public ::testing::Test {
  protected:
   CliEndToEndTest() {
-    dir_ = fs::temp_directory_path() /
-           ("tessary-cli-test-" +
-            std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
-    fs::remove_all(dir_);
-    fs::create_directories(dir_);
     std::string sheet;
     for (int i = 0; i < 512; ++i) sheet.push_back(static_cast<char>(i * 13));
     Put("in.bin", sheet);
   }
-  ~CliEndToEndTest() override { fs::remove_all(dir_); }
 
-  void Put(const std::string& name, const std::string& text) {
-    std::ofstream(dir_ / name, std::ios::binary) << text;
-  }
-  std::string Get(const std::string& name) {
-    std::ifstream in(dir_ / name, std::ios::binary);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
-  }
+  void Put(const std::string& name, const std::string& text) { scratch_.Put(name, text); }
+  std::string Get(const std::string& name) { return scratch_.Get(name); }
   // Runs tessary-cli with `args` in the scratch folder; returns the exit status.
   int Cli(const std::string& args) {
     const std::string command = "cd '" + dir_.string() + "' && '" TESSARY_CLI_PATH "' " + args +
@@ -81,7 +68,8 @@ class CliEndToEndTest : public ::testing::Test {
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
   }
 
-  fs::path dir_;
+  ScratchDir scratch_;
+  const fs::path& dir_ = scratch_.dir();
 };
 
 TEST_F(CliEndToEndTest, WritesTheListingToAFileOrStandardOutput) {

@@ -81,8 +81,6 @@ class ReplacingOutput : public OutputFile {
   std::error_code Commit() override {
     if (std::error_code ec = Close(&file_)) return ec;
     std::error_code ec;
-    const fs::file_status old = fs::status(target_, ec);
-    if (!ec && fs::exists(old)) fs::permissions(temp_, old.permissions(), ec);
     fs::rename(temp_, target_, ec);
     if (ec) return ec;
     committed_ = true;
@@ -127,28 +125,52 @@ class AppendingOutput : public OutputFile {
   bool committed_ = false;
 };
 
-std::error_code OpenReplacing(const fs::path& path, std::unique_ptr<OutputFile>* out) {
+// The file a regular output path names: symbolic links are followed, also to a file that does
+// not exist yet, so that file is written and the links stay.
+std::error_code ResolveTarget(const fs::path& path, fs::path* target) {
+  *target = path;
+  for (int hops = 0; hops < 40; ++hops) {
+    std::error_code ec;
+    if (!fs::is_symlink(fs::symlink_status(*target, ec))) return {};  // a missing one is made
+    const fs::path next = fs::read_symlink(*target, ec);
+    if (ec) return ec;
+    *target = next.is_absolute() ? next : target->parent_path() / next;
+  }
+  return std::make_error_code(std::errc::too_many_symbolic_link_levels);
+}
+
+// An existing file is replaced only where it could be written to directly.
+std::error_code CheckWritable(const fs::path& target) {
+  std::FILE* probe = Open(target, "r+b");
+  if (probe == nullptr) return LastError();
+  std::fclose(probe);
+  return {};
+}
+
+std::error_code OpenReplacing(const fs::path& target, bool exists,
+                              std::unique_ptr<OutputFile>* out) {
   std::error_code ec;
-  fs::path target = path;
-  if (fs::is_symlink(fs::symlink_status(path, ec))) {
-    target = fs::weakly_canonical(path, ec);
+  fs::perms old_perms = fs::perms::unknown;
+  if (exists) {
+    if ((ec = CheckWritable(target))) return ec;
+    old_perms = fs::status(target, ec).permissions();
     if (ec) return ec;
   }
   const auto stamp = std::chrono::steady_clock::now().time_since_epoch().count();
   for (int attempt = 0; attempt < 100; ++attempt) {
-    std::string name = ".";
-    name.append(target.filename().string())
-        .append(".tessary-")
-        .append(std::to_string(stamp))
-        .append("-")
-        .append(std::to_string(attempt));
     fs::path temp = target;
+    std::string name = ".tessary-";  // short: the folder may allow no longer names
+    name.append(std::to_string(stamp)).append("-").append(std::to_string(attempt));
     temp.replace_filename(name);
-    if (std::FILE* file = Open(temp, "wbx")) {
-      *out = std::make_unique<ReplacingOutput>(file, std::move(temp), std::move(target));
-      return {};
+    std::FILE* file = Open(temp, "wbx");
+    if (file == nullptr) {
+      if (errno == EEXIST) continue;
+      return LastError();
     }
-    if (errno != EEXIST) return LastError();
+    // The new listing gets the old file's permissions before any of it is written.
+    if (old_perms != fs::perms::unknown) fs::permissions(temp, old_perms, ec);
+    *out = std::make_unique<ReplacingOutput>(file, std::move(temp), target);
+    return {};
   }
   return std::make_error_code(std::errc::file_exists);
 }
@@ -207,12 +229,14 @@ class Disk : public FileSystem {
       *out = std::make_unique<DirectOutput>(file);
       return {};
     }
-    if (!append) return OpenReplacing(path, out);
-    const uintmax_t old_size = exists ? fs::file_size(path, ec) : 0;
+    fs::path target;
+    if ((ec = ResolveTarget(path, &target))) return ec;
+    if (!append) return OpenReplacing(target, exists, out);
+    const uintmax_t old_size = exists ? fs::file_size(target, ec) : 0;
     if (ec) return ec;
-    std::FILE* file = Open(path, "ab");
+    std::FILE* file = Open(target, "ab");
     if (file == nullptr) return LastError();
-    *out = std::make_unique<AppendingOutput>(file, path, exists, old_size);
+    *out = std::make_unique<AppendingOutput>(file, target, exists, old_size);
     return {};
   }
 };

@@ -3,8 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
-#include <sstream>
+
+#include "testdata/scratch_dir.h"
 
 namespace tessary {
 namespace {
@@ -13,35 +13,18 @@ namespace fs = std::filesystem;
 
 class DiskFileSystemTest : public ::testing::Test {
  protected:
-  DiskFileSystemTest() {
-    dir_ =
-        fs::temp_directory_path() /
-        ("tessary-disk-test-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
-         "-" + ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    fs::remove_all(dir_);
-    fs::create_directories(dir_);
-  }
-  ~DiskFileSystemTest() override { fs::remove_all(dir_); }
-
-  std::string Path(const std::string& name) const { return (dir_ / name).string(); }
-
+  std::string Path(const std::string& name) const { return scratch_.Path(name); }
   void Put(const std::string& name, const std::string& content) const {
-    std::ofstream(Path(name), std::ios::binary) << content;
+    scratch_.Put(name, content);
   }
-
-  std::string Get(const std::string& name) const {
-    std::ifstream in(Path(name), std::ios::binary);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
-  }
-
+  std::string Get(const std::string& name) const { return scratch_.Get(name); }
   size_t Entries() const {
     return static_cast<size_t>(std::distance(fs::directory_iterator(dir_), {}));
   }
 
+  ScratchDir scratch_;
+  const fs::path& dir_ = scratch_.dir();
   FileSystem& disk_ = *DiskFileSystem();
-  fs::path dir_;
 };
 
 TEST_F(DiskFileSystemTest, SizeAndReadsOfInputs) {
@@ -67,6 +50,10 @@ TEST_F(DiskFileSystemTest, ReplacedFileChangesOnlyOnCommit) {
   {
     std::unique_ptr<OutputFile> out;
     ASSERT_FALSE(disk_.OpenOutput(Path("out.asm"), false, &out));
+    // Regression: the new file was readable by all until the final rename.
+    for (const auto& entry : fs::directory_iterator(dir_)) {
+      EXPECT_EQ(entry.status().permissions() & fs::perms::others_read, fs::perms::none);
+    }
     ASSERT_FALSE(out->Write("new listing"));
     EXPECT_EQ(Get("out.asm"), "old");
   }  // dropped without a commit
@@ -119,6 +106,34 @@ TEST_F(DiskFileSystemTest, ReplacingThroughASymlinkKeepsTheLink) {
   ASSERT_FALSE(out->Commit());
   EXPECT_TRUE(fs::is_symlink(Path("link.asm")));
   EXPECT_EQ(Get("target.asm"), "new");
+}
+
+// Regression: a failed append through a dangling link removed the link, not the file it made.
+TEST_F(DiskFileSystemTest, AppendingThroughADanglingLinkMakesItsTarget) {
+  fs::create_symlink(Path("target.asm"), Path("link.asm"));
+  for (bool commit : {false, true}) {
+    std::unique_ptr<OutputFile> out;
+    ASSERT_FALSE(disk_.OpenOutput(Path("link.asm"), true, &out));
+    ASSERT_FALSE(out->Write("new"));
+    if (commit) {
+      ASSERT_FALSE(out->Commit());
+    }
+    out.reset();
+    EXPECT_TRUE(fs::is_symlink(Path("link.asm")));
+    EXPECT_EQ(fs::exists(Path("target.asm")), commit);
+  }
+  EXPECT_EQ(Get("target.asm"), "new");
+}
+
+// Regression: the file beside a long output name was too long a name for the folder.
+TEST_F(DiskFileSystemTest, LongOutputNamesCanBeReplaced) {
+  const std::string name(250, 'x');
+  Put(name, "old");
+  std::unique_ptr<OutputFile> out;
+  ASSERT_FALSE(disk_.OpenOutput(Path(name), false, &out));
+  ASSERT_FALSE(out->Write("new"));
+  ASSERT_FALSE(out->Commit());
+  EXPECT_EQ(Get(name), "new");
 }
 
 TEST_F(DiskFileSystemTest, OutputErrors) {

@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -12,18 +11,12 @@
 #include "run/host.h"
 #include "run/mem_file_system.h"
 #include "run/run.h"
+#include "testdata/scratch_dir.h"
 
 namespace tessary {
 namespace {
 
 namespace fs = std::filesystem;
-
-std::string Slurp(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::stringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
 
 std::vector<std::string> Words(const std::string& text) {
   std::istringstream in(text);
@@ -38,18 +31,18 @@ TEST(GoldenTest, ListingsMatchByteForByte) {
     if (!fs::exists(entry.path() / "case.bin")) continue;
     ++cases;
     SCOPED_TRACE(entry.path().filename().string());
-    std::vector<std::string> args = Words(Slurp(entry.path() / "case.flags"));
+    std::vector<std::string> args = Words(ReadWholeFile(entry.path() / "case.flags"));
     args.push_back("case.bin");
     args.push_back("out.asm");
     CliRequest request;
     ASSERT_FALSE(ParseCliArgs(args, &request).has_value());
 
     MemFileSystem files;
-    files.files["case.bin"] = Slurp(entry.path() / "case.bin");
+    files.files["case.bin"] = ReadWholeFile(entry.path() / "case.bin");
     FixedStyleHost host(request.style);
     const RunResult result = tessary::Run(request.options, host, files);
     ASSERT_EQ(result.status, RunStatus::kDone) << result.message;
-    EXPECT_TRUE(files.files["out.asm"] == Slurp(entry.path() / "case.asm"))
+    EXPECT_TRUE(files.files["out.asm"] == ReadWholeFile(entry.path() / "case.asm"))
         << "listing differs from case.asm";
   }
   EXPECT_GE(cases, 8);
