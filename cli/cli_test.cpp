@@ -100,6 +100,10 @@ TEST_F(CliEndToEndTest, ErrorsLeaveTheOutputAsItWas) {
   EXPECT_EQ(Cli("'Click on *' out.asm"), 1);
   EXPECT_EQ(Get("stderr.txt"),
             "tessary-cli: cannot open input file \"Click on *\": No such file or directory\n");
+  EXPECT_EQ(Cli("in.bin ./in.bin"), 1);
+  EXPECT_EQ(Get("stderr.txt"),
+            "tessary-cli: output file \"./in.bin\" is the input file; choose another output "
+            "file\n");
   if (fs::exists("/dev/full")) {
     EXPECT_EQ(Cli("in.bin /dev/full"), 1);
     EXPECT_EQ(Get("stderr.txt"),

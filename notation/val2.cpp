@@ -61,16 +61,18 @@ int HexDigit(char32_t c) {
 // A 32-bit pattern read as a two's-complement value.
 int32_t FromBits(uint32_t bits) { return static_cast<int32_t>(bits); }
 
-// Hexadecimal form: every hex digit from `from` on counts, everything else is skipped.
+// Hexadecimal form: every hex digit from `from` on counts, everything else is skipped. More
+// than eight digits, leading zeros included, are out of range.
 std::optional<int32_t> ReadHexForm(const std::u32string& s, size_t from, int32_t sign) {
-  uint64_t value = 0;
+  uint32_t value = 0;
+  int digits = 0;
   for (size_t i = from; i < s.size(); ++i) {
     const int d = HexDigit(s[i]);
     if (d < 0) continue;
-    value = value * 16 + static_cast<uint64_t>(d);
-    if (value > 0xFFFFFFFFu) return std::nullopt;  // more than eight significant digits
+    if (++digits > 8) return std::nullopt;
+    value = value * 16 + static_cast<uint32_t>(d);
   }
-  const int32_t pattern = FromBits(static_cast<uint32_t>(value));
+  const int32_t pattern = FromBits(value);
   if (sign < 0 && pattern == std::numeric_limits<int32_t>::min()) return std::nullopt;
   return pattern * sign;
 }
@@ -88,14 +90,15 @@ int32_t ReadBinaryForm(const std::u32string& s, size_t from, int32_t sign) {
   return value * sign;
 }
 
-// "&H" and "&O" numbers: digits up to the first one that does not fit, as a 32-bit pattern.
+// "&H" and "&O" numbers: digits up to the first one that does not fit, as a 32-bit pattern; more
+// than eight hexadecimal digits, or an octal value past 32 bits, are out of range.
 std::optional<int32_t> ReadRadixPrefixed(const std::u32string& s, size_t from, int radix) {
   uint64_t value = 0;
   for (size_t i = from; i < s.size(); ++i) {
     const int d = HexDigit(s[i]);
     if (d < 0 || d >= radix) break;
     value = value * static_cast<uint64_t>(radix) + static_cast<uint64_t>(d);
-    if (value > 0xFFFFFFFFu) return std::nullopt;
+    if (value > 0xFFFFFFFFu || (radix == 16 && i - from >= 8)) return std::nullopt;
   }
   return FromBits(static_cast<uint32_t>(value));
 }

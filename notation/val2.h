@@ -18,7 +18,7 @@ namespace tessary {
 // upper-cased, so "'a" gives 65.
 //
 // Returns std::nullopt only when the value lies outside the 32-bit signed range: a decimal number
-// beyond it, "-$80000000", or more than eight significant hexadecimal digits.
+// beyond it, "-$80000000", or more than eight hexadecimal digits (leading zeros count).
 std::optional<int32_t> Val2(std::string_view text);
 
 }  // namespace tessary

@@ -36,6 +36,7 @@ std::error_code MemFileSystem::FileSize(const std::string& path, uint64_t* size)
 
 std::error_code MemFileSystem::ReadAt(const std::string& path, uint64_t offset, uint64_t count,
                                       std::string* out) {
+  if (read_error) return read_error;
   const auto it = files.find(path);
   if (it == files.end()) return std::make_error_code(std::errc::no_such_file_or_directory);
   *out = offset < it->second.size() ? it->second.substr(offset, count) : std::string();

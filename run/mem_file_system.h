@@ -16,6 +16,8 @@ class MemFileSystem : public FileSystem {
   // The files by path. An output shows up here only once it is committed.
   std::map<std::string, std::string> files;
 
+  // When set, reading any input fails with this error.
+  std::error_code read_error;
   // When set, opening any output fails with this error.
   std::error_code open_error;
   // An output write that would take the output past this many bytes fails with ENOSPC.

@@ -196,9 +196,7 @@ RunResult ListRange(const RunOptions& options, RunHost& host, FileSystem& files,
   return result;
 }
 
-}  // namespace
-
-RunResult Run(const RunOptions& options, RunHost& host, FileSystem& files) {
+RunResult RunChecked(const RunOptions& options, RunHost& host, FileSystem& files) {
   RunResult result;
   std::string message;
   const std::optional<int32_t> tile_no =
@@ -235,9 +233,11 @@ RunResult Run(const RunOptions& options, RunHost& host, FileSystem& files) {
   const auto length =
       static_cast<int32_t>(static_cast<uint32_t>(*end) - static_cast<uint32_t>(*start));
   if (length < 8) {
-    return Ended(result, RunStatus::kQuietStop,
-                 "the range from " + std::to_string(*start) + " to " + std::to_string(*end) +
-                     " holds fewer than 8 bytes; nothing to list");
+    const std::string range = "the range from " + std::to_string(*start) + " to " +
+                              std::to_string(*end) +
+                              (length < 0 ? " is longer than 2147483647 bytes; nothing to list"
+                                          : " holds fewer than 8 bytes; nothing to list");
+    return Ended(result, RunStatus::kQuietStop, range);
   }
   if (options.end_text) {
     if (std::error_code ec = files.FileSize(in, &input_size)) {
@@ -249,6 +249,17 @@ RunResult Run(const RunOptions& options, RunHost& host, FileSystem& files) {
                  "input file " + Quoted(in) + " is empty; nothing to list");
   }
   return ListRange(options, host, files, *start, length, input_size, std::move(result));
+}
+
+}  // namespace
+
+RunResult Run(const RunOptions& options, RunHost& host, FileSystem& files) {
+  try {
+    return RunChecked(options, host, files);
+  } catch (const std::bad_alloc&) {
+    RunResult result;
+    return Ended(result, RunStatus::kFailed, "not enough memory for the run");
+  }
 }
 
 }  // namespace tessary

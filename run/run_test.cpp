@@ -61,7 +61,8 @@ TEST_F(RunTest, QuietStopsTouchNoFile) {
       {"$10", "$17", "the range from 16 to 23 holds fewer than 8 bytes; nothing to list"},
       // The difference wraps to -1.
       {"-2147483648", "2147483647",
-       "the range from -2147483648 to 2147483647 holds fewer than 8 bytes; nothing to list"},
+       "the range from -2147483648 to 2147483647 is longer than 2147483647 bytes; nothing to "
+       "list"},
   };
   options.tile_number_text = "$20";
   for (const auto& c : cases) {
@@ -112,6 +113,9 @@ TEST_F(RunTest, FileErrorsNameTheFileAndTheReason) {
   EXPECT_EQ(Go().message, "Start Offset -8 is below 0");
 
   options.start_text = "0";
+  files.read_error = std::make_error_code(std::errc::io_error);
+  EXPECT_EQ(Go().message, "cannot read input file \"in.bin\": Input/output error");
+  files.read_error.clear();
   files.open_error = std::make_error_code(std::errc::permission_denied);
   EXPECT_EQ(Go().message, "cannot create output file \"out.asm\": Permission denied");
   options.append = true;
@@ -187,6 +191,9 @@ TEST_F(RunTest, WithoutAnEndOffsetTheRangeEndsWithTheFile) {
 
 TEST_F(RunTest, EveryRunStartsNumberingAgain) {
   options.tile_number_text = "$FE";
+  host.style.labels = false;  // empty label lines still count
+  EXPECT_EQ(Go().TileNo, 0xFE + 32);
+  host.style.labels = true;
   EXPECT_EQ(Go().TileNo, 0xFE + 32);
   const std::string first = files.files["out.asm"];
   EXPECT_EQ(Go().TileNo, 0xFE + 32);

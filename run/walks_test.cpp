@@ -5,6 +5,7 @@
 #include <utility>
 #include <vector>
 
+#include "tiles/composite_walks.h"
 
 namespace tessary {
 namespace {
@@ -58,6 +59,18 @@ TEST(WalksTest, ColumnSelectionAndOrderForTwoBlockRows) {
     });
     EXPECT_EQ(got, c.want) << "vertical " << c.vertical << " skip " << c.skip << " even " << c.even;
   }
+}
+
+TEST(WalksTest, OnlyWholeRowsAreListed) {
+  for (int32_t length : {8, 127}) {
+    EXPECT_TRUE(Visited([&](auto v) { return WalkRows(length, false, false, v); }).empty());
+    EXPECT_TRUE(Visited([&](auto v) { return WalkColumns(length, true, true, v); }).empty());
+  }
+  for (int32_t length : {8, 255}) {
+    EXPECT_TRUE(Visited([&](auto v) { return Walk812(length, v); }).empty());
+    EXPECT_TRUE(Visited([&](auto v) { return Walk1616(length, v); }).empty());
+  }
+  EXPECT_EQ(Visited([](auto v) { return WalkColumns(300, false, false, v); }), ColumnsOf(kAll, 2));
 }
 
 }  // namespace
