@@ -2,9 +2,14 @@
 
 #include <memory>
 
+#include "cli/interrupts.h"
 #include "run/disk_file_system.h"
 #include "run/host.h"
 #include "run/run.h"
+
+#if !defined(_WIN32)
+#include <sys/stat.h>
+#endif
 
 namespace tessary {
 namespace {
@@ -21,7 +26,15 @@ class StreamAwareFileSystem : public FileSystem {
     return base_.ReadAt(path, offset, count, out);
   }
   bool SameFile(const std::string& a, const std::string& b) override {
-    return b != "-" && base_.SameFile(a, b);
+    if (b != "-") return base_.SameFile(a, b);
+#if !defined(_WIN32)
+    // Standard output redirected into the input file itself.
+    struct stat out_stat, in_stat;
+    return fstat(fileno(stream_), &out_stat) == 0 && stat(a.c_str(), &in_stat) == 0 &&
+           out_stat.st_dev == in_stat.st_dev && out_stat.st_ino == in_stat.st_ino;
+#else
+    return false;
+#endif
   }
   std::error_code OpenOutput(const std::string& path, bool append,
                              std::unique_ptr<OutputFile>* out) override {
@@ -34,6 +47,26 @@ class StreamAwareFileSystem : public FileSystem {
   FileSystem& base_;
   std::FILE* stream_;
 };
+
+// Lists with a fixed style; a caught interrupt cancels the run within about a millisecond.
+class InterruptibleHost : public RunHost {
+ public:
+  explicit InterruptibleHost(TileStyle style) : style_(style) {}
+  std::chrono::nanoseconds YieldInterval() const override { return std::chrono::milliseconds(1); }
+  bool Yield() override { return !Interrupted(); }
+  TileStyle CurrentStyle() override { return style_; }
+
+ private:
+  TileStyle style_;
+};
+
+// Prints `text` to `out`; 1 with a message on `err` when standard output cannot take it.
+int Print(const std::string& text, std::FILE* out, std::FILE* err) {
+  std::fputs(text.c_str(), out);
+  if (std::fflush(out) == 0 && !std::ferror(out)) return 0;
+  std::fputs("tessary-cli: cannot write to standard output\n", err);
+  return 1;
+}
 
 bool TakesValue(const std::string& name) {
   return name == "--start" || name == "--end" || name == "--count-from" || name == "--skip" ||
@@ -105,7 +138,8 @@ std::optional<std::string> ParseCliArgs(const std::vector<std::string>& args, Cl
       if (!TakesValue(name)) return name + " takes no value";
       value = arg.substr(equals + 1);
     } else if (TakesValue(name)) {
-      if (++i == args.size()) return name + " needs a value";
+      // "--end --vertical" lacks a value rather than ending at "--vertical".
+      if (++i == args.size() || args[i].rfind("--", 0) == 0) return name + " needs a value";
       value = args[i];
     }
     if (auto error = ApplyOption(name, value, request)) return error;
@@ -145,16 +179,14 @@ int RunCli(const std::vector<std::string>& args, std::FILE* out, std::FILE* err,
   }
   switch (request.action) {
     case CliRequest::Action::kHelp:
-      std::fputs(CliUsage().c_str(), out);
-      return 0;
+      return Print(CliUsage(), out, err);
     case CliRequest::Action::kVersion:
-      std::fprintf(out, "tessary-cli %s\n", kVersion);
-      return 0;
+      return Print(std::string("tessary-cli ") + kVersion + "\n", out, err);
     case CliRequest::Action::kConvert:
       break;
   }
   StreamAwareFileSystem stream_aware(files, out);
-  FixedStyleHost host(request.style);
+  InterruptibleHost host(request.style);
   const RunResult result = Run(request.options, host, stream_aware);
   if (result.status == RunStatus::kDone) return 0;
   std::fprintf(err, "tessary-cli: %s\n", result.message.c_str());

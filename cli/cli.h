@@ -30,7 +30,8 @@ std::string CliUsage();
 
 // Runs tessary-cli: 0 when the listing was written (also when it holds no tile), 1 on an error
 // or a range that does not qualify, 2 on a usage error. Messages go to `err` as one line
-// "tessary-cli: <message>". An OUTPUT of "-" writes the listing to `out`.
+// "tessary-cli: <message>". An OUTPUT of "-" writes the listing to `out`. Once interrupts are
+// caught (CatchInterrupts), an interrupt cancels the run and leaves the output as it was.
 int RunCli(const std::vector<std::string>& args, std::FILE* out, std::FILE* err, FileSystem& files);
 
 }  // namespace tessary

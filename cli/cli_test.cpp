@@ -41,6 +41,7 @@ TEST(CliArgsTest, UsageErrors) {
       {{"--frobnicate", "a", "b"}, "unknown option \"--frobnicate\""},
       {{"-x", "a", "b"}, "unknown option \"-x\""},
       {{"a", "b", "--end"}, "--end needs a value"},
+      {{"--end", "--vertical", "a", "b"}, "--end needs a value"},
       {{"--invert=yes", "a", "b"}, "--invert takes no value"},
   };
   for (const auto& c : cases) {
@@ -62,8 +63,10 @@ class CliEndToEndTest : public ::testing::Test {
   std::string Get(const std::string& name) { return scratch_.Get(name); }
   // Runs tessary-cli with `args` in the scratch folder; returns the exit status.
   int Cli(const std::string& args) {
-    const std::string command = "cd '" + dir_.string() + "' && '" TESSARY_CLI_PATH "' " + args +
-                                " >stdout.txt 2>stderr.txt </dev/null";
+    // Redirections in `args` come last and so win over these.
+    const std::string command = "cd '" + dir_.string() +
+                                "' && '" TESSARY_CLI_PATH "' >stdout.txt 2>stderr.txt </dev/null " +
+                                args;
     const int status = std::system(command.c_str());
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
   }
@@ -100,6 +103,9 @@ TEST_F(CliEndToEndTest, ErrorsLeaveTheOutputAsItWas) {
   EXPECT_EQ(Cli("'Click on *' out.asm"), 1);
   EXPECT_EQ(Get("stderr.txt"),
             "tessary-cli: cannot open input file \"Click on *\": No such file or directory\n");
+  // Regression: standard output appended to the input file was not refused.
+  EXPECT_EQ(Cli("in.bin - >>in.bin"), 1);
+  EXPECT_EQ(Get("in.bin").size(), 512u);
   EXPECT_EQ(Cli("in.bin ./in.bin"), 1);
   EXPECT_EQ(Get("stderr.txt"),
             "tessary-cli: output file \"./in.bin\" is the input file; choose another output "
@@ -116,9 +122,28 @@ TEST_F(CliEndToEndTest, ErrorsLeaveTheOutputAsItWas) {
   EXPECT_EQ(Get("out.asm"), "keep me\r\n");
 }
 
+// Regression: Ctrl-C or a kill left a half-written output or a temporary file behind.
+TEST_F(CliEndToEndTest, InterruptLeavesTheOutputAsItWas) {
+  Put("out.asm", "keep me\r\n");
+  for (const char* mode : {"", "--append"}) {
+    // 2 GiB past the end of a short file lists blank tiles for a long while; the file size
+    // limit bounds what a missed signal could write.
+    const std::string command = "cd '" + dir_.string() + "' && (ulimit -f 4000000; exec timeout " +
+                                "--preserve-status -s INT -k 20 0.1 '" TESSARY_CLI_PATH "' " +
+                                mode + " --end 2147483647 in.bin out.asm) 2>stderr.txt";
+    const int status = std::system(command.c_str());
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 1) << mode;
+    EXPECT_EQ(Get("stderr.txt"),
+              "tessary-cli: cancelled; output file \"out.asm\" is left as it was\n");
+    EXPECT_EQ(Get("out.asm"), "keep me\r\n") << mode;
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir_), {}), 3) << "a file was left behind";
+  }
+}
+
 TEST_F(CliEndToEndTest, HelpAndVersion) {
   EXPECT_EQ(Cli("--version"), 0);
   EXPECT_EQ(Get("stdout.txt"), "tessary-cli 2.01.0005\n");
+  EXPECT_EQ(Cli("--version >/dev/full"), 1);
   EXPECT_EQ(Cli("--help"), 0);
   EXPECT_EQ(Get("stdout.txt").rfind("Usage: tessary-cli [OPTIONS] INPUT OUTPUT", 0), 0u);
 }
