@@ -45,7 +45,7 @@ TEST(GoldenTest, ListingsMatchByteForByte) {
     EXPECT_TRUE(files.files["out.asm"] == ReadWholeFile(entry.path() / "case.asm"))
         << "listing differs from case.asm";
   }
-  EXPECT_GE(cases, 8);
+  EXPECT_GE(cases, 14);
 }
 
 }  // namespace

@@ -39,27 +39,6 @@ TEST(DoTileTest, ListsTheBlockAtRowTimes128PlusColumnTimes8) {
                    " .db %01111110", " .db %11111111", " .db %11111110", " .db %01111111"}));
 }
 
-TEST(DoTileTest, TileNumberWrapsWithoutError) {
-  const SourceSlice slice(std::string(8, '\0'));
-  int32_t tile_no = 2147483647;
-  EXPECT_EQ(Emit(DoTile, slice, 0, 0, tile_no).substr(0, 12), "; 7FFFFFFF\r\n");
-  EXPECT_EQ(tile_no, -2147483647 - 1);
-  EXPECT_EQ(Emit(DoTile, slice, 0, 0, tile_no).substr(0, 12), "; 80000000\r\n");
-}
-
-TEST(Do812TileTest, JoinsABlockWithTheTopOfTheBlockTwoRowsDown) {
-  std::string bytes(1024, '\0');
-  for (size_t i = 0; i < bytes.size(); ++i) bytes[i] = static_cast<char>(i / 8);  // block number
-  const SourceSlice slice(bytes);
-  int32_t tile_no = 0;
-  // Tile (3, 1): upper block at 256 + 24 = 280 (block 35), lower block at 536 (block 67).
-  const std::string tile = Emit(Do812Tile, slice, 3, 1, tile_no);
-  ASSERT_EQ(tile.size(), 6 + 12 * kRowLineSize);
-  for (int t = 0; t < 8; ++t) EXPECT_EQ(tile.substr(6 + t * 16, 16), " .db %00100011\r\n");
-  for (int u = 8; u < 12; ++u) EXPECT_EQ(tile.substr(6 + u * 16, 16), " .db %01000011\r\n");
-  EXPECT_EQ(tile_no, 1);
-}
-
 TEST(Do1616TileTest, FourBlocksAsTwoByteRows) {
   // Tile (2, 1): top left 272, top right 280, bottom left 400, bottom right 408.
   std::string bytes(1024, '\0');
