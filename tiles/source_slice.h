@@ -26,9 +26,6 @@ class SourceSlice {
     return scratch;
   }
 
-  // How many bytes the slice holds.
-  uint64_t held() const { return bytes_.size(); }
-
  private:
   std::string bytes_;
 };

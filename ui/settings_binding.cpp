@@ -5,11 +5,22 @@
 #include <QLineEdit>
 #include <QSettings>
 #include <QStringList>
+#include <array>
 
 #include "ui/check_box.h"
 
 namespace tessary {
+namespace {
 
+struct SettingsEntry {
+  const char* control;  // the object name of a text field or check box of the window
+  const char* section;
+  const char* key;
+  const char* default_text;
+  bool is_box;  // a check box, stored as the decimal text of its value 0, 1 or 2
+};
+
+// The thirteen entries, in the order in which they are loaded and saved.
 const std::array<SettingsEntry, 13> kSettingsEntries = {{
     {"txt1", "Files", "File1", "Click on *", false},
     {"txt2", "Files", "File2", "Type in target file", false},
@@ -25,8 +36,6 @@ const std::array<SettingsEntry, 13> kSettingsEntries = {{
     {"CHex", "Flags", "CHex", "1", true},
     {"txtHex", "Flags", "txtHex", "$00", false},
 }};
-
-namespace {
 
 QString KeyOf(const SettingsEntry& entry) {
   return QString::fromLatin1(entry.section) + QLatin1Char('/') + QString::fromLatin1(entry.key);
