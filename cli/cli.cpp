@@ -4,6 +4,7 @@
 
 #include "cli/interrupts.h"
 #include "run/disk_file_system.h"
+#include "run/disk_input.h"
 #include "run/host.h"
 #include "run/run.h"
 
@@ -14,24 +15,27 @@
 namespace tessary {
 namespace {
 
-// Sends the output "-" to a stream and leaves every other call to `base`.
+// Reads the input "-" from standard input, sends the output "-" to a stream, and leaves every
+// other call to `base`.
 class StreamAwareFileSystem : public FileSystem {
  public:
   StreamAwareFileSystem(FileSystem& base, std::FILE* stream) : base_(base), stream_(stream) {}
-  std::error_code FileSize(const std::string& path, uint64_t* size) override {
-    return base_.FileSize(path, size);
-  }
-  std::error_code ReadAt(const std::string& path, uint64_t offset, uint64_t count,
-                         std::string* out) override {
-    return base_.ReadAt(path, offset, count, out);
+  std::error_code OpenInput(const std::string& path, std::unique_ptr<InputFile>* out) override {
+    if (path != "-") return base_.OpenInput(path, out);
+    return OpenDescriptorInput(fileno(stdin), out);
   }
   bool SameFile(const std::string& a, const std::string& b) override {
-    if (b != "-") return base_.SameFile(a, b);
+    if (a != "-" && b != "-") return base_.SameFile(a, b);
 #if !defined(_WIN32)
-    // Standard output redirected into the input file itself.
-    struct stat out_stat, in_stat;
-    return fstat(fileno(stream_), &out_stat) == 0 && stat(a.c_str(), &in_stat) == 0 &&
-           out_stat.st_dev == in_stat.st_dev && out_stat.st_ino == in_stat.st_ino;
+    // Standard input or output redirected from or into the other file.
+    struct stat in_stat, out_stat;
+    const bool in_ok =
+        a == "-" ? fstat(fileno(stdin), &in_stat) == 0 : stat(a.c_str(), &in_stat) == 0;
+    const bool out_ok =
+        b == "-" ? fstat(fileno(stream_), &out_stat) == 0 : stat(b.c_str(), &out_stat) == 0;
+    // Two ends of one pipe or terminal are not one file.
+    return in_ok && out_ok && S_ISREG(in_stat.st_mode) && in_stat.st_dev == out_stat.st_dev &&
+           in_stat.st_ino == out_stat.st_ino;
 #else
     return false;
 #endif

@@ -61,12 +61,12 @@ class CliEndToEndTest : public ::testing::Test {
 
   void Put(const std::string& name, const std::string& text) { scratch_.Put(name, text); }
   std::string Get(const std::string& name) { return scratch_.Get(name); }
-  // Runs tessary-cli with `args` in the scratch folder; returns the exit status.
-  int Cli(const std::string& args) {
+  // Runs tessary-cli with `args` in the scratch folder, standard input fed by the shell command
+  // `feed` through a pipe; returns the exit status.
+  int Cli(const std::string& args, const std::string& feed = "cat </dev/null") {
     // Redirections in `args` come last and so win over these.
-    const std::string command = "cd '" + dir_.string() +
-                                "' && '" TESSARY_CLI_PATH "' >stdout.txt 2>stderr.txt </dev/null " +
-                                args;
+    const std::string command = "cd '" + dir_.string() + "' && " + feed +
+                                " | '" TESSARY_CLI_PATH "' >stdout.txt 2>stderr.txt " + args;
     const int status = std::system(command.c_str());
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
   }
@@ -119,6 +119,20 @@ TEST_F(CliEndToEndTest, ErrorsLeaveTheOutputAsItWas) {
   EXPECT_EQ(Get("stderr.txt"),
             "tessary-cli: --shape takes 8x8, 8x12 or 16x16, not \"9x9\"\n"
             "Try 'tessary-cli --help'.\n");
+  EXPECT_EQ(Get("out.asm"), "keep me\r\n");
+}
+
+TEST_F(CliEndToEndTest, StandardInputListsAsTheFileDoes) {
+  const char* ranges[] = {"", "--start 8 --end '$300' --vertical", "--shape 8x12 --end '$300'"};
+  for (const std::string range : ranges) {
+    ASSERT_EQ(Cli(range + " in.bin file.asm"), 0);
+    ASSERT_EQ(Cli(range + " - pipe.asm", "cat in.bin"), 0) << Get("stderr.txt");
+    EXPECT_EQ(Get("pipe.asm"), Get("file.asm")) << range;
+  }
+  Put("out.asm", "keep me\r\n");
+  EXPECT_EQ(Cli("- out.asm <out.asm"), 1);
+  EXPECT_EQ(Get("stderr.txt"),
+            "tessary-cli: output file \"out.asm\" is the input file; choose another output file\n");
   EXPECT_EQ(Get("out.asm"), "keep me\r\n");
 }
 

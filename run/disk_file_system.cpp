@@ -5,6 +5,8 @@
 #include <filesystem>
 #include <string>
 
+#include "run/disk_input.h"
+
 namespace tessary {
 namespace {
 
@@ -177,35 +179,8 @@ std::error_code OpenReplacing(const fs::path& target, bool exists,
 
 class Disk : public FileSystem {
  public:
-  std::error_code FileSize(const std::string& path, uint64_t* size) override {
-    std::error_code ec;
-    const fs::file_status status = fs::status(path, ec);
-    if (ec) return ec;
-    if (fs::is_directory(status)) return std::make_error_code(std::errc::is_a_directory);
-    *size = fs::file_size(path, ec);
-    return ec;
-  }
-
-  std::error_code ReadAt(const std::string& path, uint64_t offset, uint64_t count,
-                         std::string* out) override {
-    std::FILE* file = Open(path, "rb");
-    if (file == nullptr) return LastError();
-    std::error_code ec;
-#if defined(_WIN32)
-    const bool seeked = _fseeki64(file, static_cast<long long>(offset), SEEK_SET) == 0;
-#else
-    const bool seeked = fseeko(file, static_cast<off_t>(offset), SEEK_SET) == 0;
-#endif
-    if (!seeked) {
-      ec = LastError();
-    } else {
-      out->resize(count);
-      const size_t got = std::fread(out->data(), 1, count, file);
-      if (std::ferror(file)) ec = LastError();
-      out->resize(got);
-    }
-    std::fclose(file);
-    return ec;
+  std::error_code OpenInput(const std::string& path, std::unique_ptr<InputFile>* out) override {
+    return OpenDiskInput(path, out);
   }
 
   bool SameFile(const std::string& a, const std::string& b) override {

@@ -27,22 +27,6 @@ class DiskFileSystemTest : public ::testing::Test {
   FileSystem& disk_ = *DiskFileSystem();
 };
 
-TEST_F(DiskFileSystemTest, SizeAndReadsOfInputs) {
-  Put("in.bin", "0123456789");
-  uint64_t size = 0;
-  EXPECT_FALSE(disk_.FileSize(Path("in.bin"), &size));
-  EXPECT_EQ(size, 10u);
-  EXPECT_EQ(disk_.FileSize(Path("missing"), &size).message(), "No such file or directory");
-  EXPECT_EQ(disk_.FileSize(dir_.string(), &size).message(), "Is a directory");
-
-  std::string bytes;
-  EXPECT_FALSE(disk_.ReadAt(Path("in.bin"), 4, 100, &bytes));
-  EXPECT_EQ(bytes, "456789");  // the read stops where the file ends
-  EXPECT_FALSE(disk_.ReadAt(Path("in.bin"), 20, 5, &bytes));
-  EXPECT_EQ(bytes, "");
-  EXPECT_EQ(disk_.ReadAt(Path("missing"), 0, 5, &bytes).message(), "No such file or directory");
-}
-
 TEST_F(DiskFileSystemTest, ReplacedFileChangesOnlyOnCommit) {
   Put("out.asm", "old");
   fs::permissions(Path("out.asm"),

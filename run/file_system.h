@@ -1,8 +1,10 @@
 // FileSystem: the few file operations a conversion run needs, behind one thin interface.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <system_error>
@@ -20,17 +22,29 @@ class OutputFile {
   virtual std::error_code Commit() = 0;
 };
 
+// An input being read: a file that can be read at any offset, or a stream (a pipe, FIFO,
+// terminal or character device) that reads forward only.
+class InputFile {
+ public:
+  virtual ~InputFile() = default;
+
+  // The length of a file; std::nullopt for a stream.
+  virtual std::optional<uint64_t> Size() const = 0;
+
+  // Reads up to `count` (> 0) bytes into `buf`: from `offset` for a file, from where the last
+  // read ended for a stream (`offset` is then ignored). Sets `*got`, which is 0 only at the end
+  // of the input. A read interrupted by a signal returns std::errc::interrupted having read
+  // nothing, and may be repeated.
+  virtual std::error_code Read(uint64_t offset, char* buf, size_t count, size_t* got) = 0;
+};
+
 // Errors come back as std::error_code; their message() is the reason shown to the user.
 class FileSystem {
  public:
   virtual ~FileSystem() = default;
 
-  // The length of the file at `path`.
-  virtual std::error_code FileSize(const std::string& path, uint64_t* size) = 0;
-
-  // Reads up to `count` bytes of `path` from `offset` on into `out`; fewer where the file ends.
-  virtual std::error_code ReadAt(const std::string& path, uint64_t offset, uint64_t count,
-                                 std::string* out) = 0;
+  // Opens `path` for reading. A folder is refused (std::errc::is_a_directory).
+  virtual std::error_code OpenInput(const std::string& path, std::unique_ptr<InputFile>* out) = 0;
 
   // True when both paths name one existing file (not merely the same text).
   virtual bool SameFile(const std::string& a, const std::string& b) = 0;

@@ -1,5 +1,9 @@
 #include "run/mem_file_system.h"
 
+#include <algorithm>
+#include <cstring>
+#include <optional>
+
 namespace tessary {
 namespace {
 
@@ -25,21 +29,47 @@ class MemOutput : public OutputFile {
   std::string content_;
 };
 
+// Reads a copy of the file taken when it was opened.
+class MemInput : public InputFile {
+ public:
+  MemInput(MemFileSystem* fs, std::string bytes, bool stream)
+      : fs_(fs), bytes_(std::move(bytes)), stream_(stream) {}
+  std::optional<uint64_t> Size() const override {
+    return stream_ ? std::nullopt : std::optional<uint64_t>(bytes_.size());
+  }
+  std::error_code Read(uint64_t offset, char* buf, size_t count, size_t* got) override {
+    *got = 0;
+    if (fs_->read_error) return fs_->read_error;
+    if (fs_->interrupted_reads > 0) {
+      --fs_->interrupted_reads;
+      return std::make_error_code(std::errc::interrupted);
+    }
+    if (stream_) {
+      offset = next_;
+      count = std::min(count, fs_->stream_chunk);
+    }
+    if (offset < bytes_.size()) {
+      *got = std::min<uint64_t>(count, bytes_.size() - offset);
+      std::memcpy(buf, bytes_.data() + offset, *got);
+    }
+    next_ = offset + *got;
+    fs_->bytes_read += *got;
+    return {};
+  }
+
+ private:
+  MemFileSystem* fs_;
+  std::string bytes_;
+  bool stream_;
+  uint64_t next_ = 0;
+};
+
 }  // namespace
 
-std::error_code MemFileSystem::FileSize(const std::string& path, uint64_t* size) {
+std::error_code MemFileSystem::OpenInput(const std::string& path, std::unique_ptr<InputFile>* out) {
   const auto it = files.find(path);
   if (it == files.end()) return std::make_error_code(std::errc::no_such_file_or_directory);
-  *size = it->second.size();
-  return {};
-}
-
-std::error_code MemFileSystem::ReadAt(const std::string& path, uint64_t offset, uint64_t count,
-                                      std::string* out) {
-  if (read_error) return read_error;
-  const auto it = files.find(path);
-  if (it == files.end()) return std::make_error_code(std::errc::no_such_file_or_directory);
-  *out = offset < it->second.size() ? it->second.substr(offset, count) : std::string();
+  *out = std::make_unique<MemInput>(this, it->second, streams.count(path) != 0);
   return {};
 }
 

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <map>
 #include <memory>
+#include <set>
 #include <string>
 #include <system_error>
 
@@ -16,8 +17,15 @@ class MemFileSystem : public FileSystem {
   // The files by path. An output shows up here only once it is committed.
   std::map<std::string, std::string> files;
 
+  // Paths read as streams: no size, forward only, at most `stream_chunk` bytes a read.
+  std::set<std::string> streams;
+  size_t stream_chunk = 4096;
   // When set, reading any input fails with this error.
   std::error_code read_error;
+  // The next this many reads are interrupted (std::errc::interrupted) before they read.
+  int interrupted_reads = 0;
+  // Input bytes read so far.
+  uint64_t bytes_read = 0;
   // When set, opening any output fails with this error.
   std::error_code open_error;
   // An output write that would take the output past this many bytes fails with ENOSPC.
@@ -25,9 +33,7 @@ class MemFileSystem : public FileSystem {
   // How many outputs were opened.
   int outputs_opened = 0;
 
-  std::error_code FileSize(const std::string& path, uint64_t* size) override;
-  std::error_code ReadAt(const std::string& path, uint64_t offset, uint64_t count,
-                         std::string* out) override;
+  std::error_code OpenInput(const std::string& path, std::unique_ptr<InputFile>* out) override;
   bool SameFile(const std::string& a, const std::string& b) override;
   std::error_code OpenOutput(const std::string& path, bool append,
                              std::unique_ptr<OutputFile>* out) override;

@@ -1,6 +1,7 @@
 // The values a conversion run fixes at its start, as a front end hands them over.
 #pragma once
 
+#include <cstddef>
 #include <optional>
 #include <string>
 
@@ -29,6 +30,8 @@ struct RunOptions {
   std::string tile_number_text = "$00";
   std::string start_text = "0";
   std::optional<std::string> end_text;
+  // The input is read this many bytes at a time, through one buffer; tests set it small.
+  size_t read_window = size_t{256} << 10;
 };
 
 }  // namespace tessary

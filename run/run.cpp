@@ -1,12 +1,12 @@
 #include "run/run.h"
 
-#include <algorithm>
 #include <limits>
 #include <memory>
 #include <new>
 #include <optional>
 
 #include "notation/val2.h"
+#include "run/slice_reader.h"
 #include "run/walks.h"
 #include "run/yield_pacer.h"
 #include "tiles/composite_walks.h"
@@ -20,6 +20,25 @@ constexpr size_t kChunkSize = size_t{1} << 20;
 
 using Emitter = char* (*)(char*, const SourceSlice&, int32_t, int32_t, int32_t&, TileStyle);
 
+// An emitter and where the bytes of its tiles lie.
+struct Layout {
+  Emitter emit;
+  uint64_t row_bytes;
+  uint64_t reach;
+};
+
+Layout LayoutFor(Shape shape) {
+  switch (shape) {
+    case Shape::k16x16:
+      return {&Do1616Tile, kDo1616TileRowBytes, kDo1616TileReach};
+    case Shape::k8x12:
+      return {&Do812Tile, kDo812TileRowBytes, kDo812TileReach};
+    case Shape::k8x8:
+      break;
+  }
+  return {&DoTile, kDoTileRowBytes, kDoTileReach};
+}
+
 std::string Quoted(const std::string& text) { return "\"" + text + "\""; }
 
 RunResult Ended(RunResult result, RunStatus status, std::string message) {
@@ -32,6 +51,10 @@ std::string CannotOpen(const std::string& input, std::error_code ec) {
   return "cannot open input file " + Quoted(input) + ": " + ec.message();
 }
 
+std::string TooLarge(const std::string& input) {
+  return "input file " + Quoted(input) + " is too large for a 32-bit End Offset";
+}
+
 // Reads one numeric field; std::nullopt (with `*message` set) when it is out of range.
 std::optional<int32_t> ReadField(const char* field, const std::string& text, std::string* message) {
   const std::optional<int32_t> value = Val2(text);
@@ -39,40 +62,82 @@ std::optional<int32_t> ReadField(const char* field, const std::string& text, std
   return value;
 }
 
-// Walks the tile positions, hands each to the emitter and writes the listing in chunks.
+// The range from `start` to `end`: its length, or the message of a quiet stop.
+std::optional<int32_t> RangeLength(int32_t start, int32_t end, std::string* message) {
+  if (end < start) {
+    *message = "End Offset " + std::to_string(end) + " is below Start Offset " +
+               std::to_string(start) + "; nothing to list";
+    return std::nullopt;
+  }
+  // The difference wraps like every 32-bit sum here; a wrapped (negative) length lists nothing.
+  const auto length =
+      static_cast<int32_t>(static_cast<uint32_t>(end) - static_cast<uint32_t>(start));
+  if (length >= 8) return length;
+  *message = "the range from " + std::to_string(start) + " to " + std::to_string(end) +
+             (length < 0 ? " is longer than 2147483647 bytes; nothing to list"
+                         : " holds fewer than 8 bytes; nothing to list");
+  return std::nullopt;
+}
+
+// Walks the tile positions, reads the input as they need it, hands each to the emitter and
+// writes the listing in chunks. Yields to the host by time, also between reads.
 class Lister {
  public:
-  Lister(const SourceSlice& slice, Emitter emit, RunHost& host, OutputFile& output, int32_t tile_no)
+  Lister(SliceReader& reader, Layout layout, RunHost& host, int32_t tile_no)
       : TileNo(tile_no),
-        slice_(slice),
-        emit_(emit),
+        reader_(reader),
+        layout_(layout),
         host_(host),
-        output_(output),
         pacer_(host.YieldInterval()),
         style_(host.CurrentStyle()),
-        chunk_(new char[kChunkSize + kMaxTileSize]) {}
+        poll_([this] { return !pacer_.DueNow() || YieldNow(); }) {}
 
-  // One tile position; false ends the walk (cancelled or a failed write).
+  // One tile position; false ends the walk (cancelled, or a failed read or write).
   bool operator()(int32_t column, int32_t row) {
-    if (pacer_.Due()) {
-      if (!host_.Yield()) {
-        cancelled = true;
-        return false;
-      }
-      style_ = host_.CurrentStyle();
-    }
+    if (pacer_.Due() && !YieldNow()) return false;
+    const uint64_t lo =
+        static_cast<uint64_t>(row) * layout_.row_bytes + static_cast<uint64_t>(column) * 8;
+    if (!reader_.Covers(lo, lo + layout_.reach) && !Read(lo, lo + layout_.reach)) return false;
     if (used_ >= kChunkSize && !Flush()) return false;
-    used_ = static_cast<size_t>(emit_(chunk_.get() + used_, slice_, column, row, TileNo, style_) -
-                                chunk_.get());
+    used_ = static_cast<size_t>(
+        layout_.emit(chunk_.get() + used_, reader_.slice(), column, row, TileNo, style_) -
+        chunk_.get());
     ++tiles;
     return true;
+  }
+
+  // Whether the range holds at least `n` bytes. While the length is unknown (a stream without an
+  // end offset) it reads on to see, keeping what is held.
+  bool Reaches(int64_t n) {
+    if (length >= 0) return n <= length;
+    const auto wanted = static_cast<uint64_t>(n);
+    if (!reader_.end_known() && !Read(reader_.slice().base(), wanted)) return false;
+    return !reader_.end_known() || reader_.end() >= wanted;
+  }
+
+  // Makes the reader hold [lo, hi); false (with `cancelled` or `read_error` set) when it can't.
+  bool Read(uint64_t lo, uint64_t hi) {
+    const std::error_code ec = reader_.Cover(lo, hi, poll_);
+    if (!ec) return true;
+    if (ec == std::errc::operation_canceled) {
+      cancelled = true;
+    } else {
+      read_error = ec;
+    }
+    return false;
+  }
+
+  // Opens the listing: from now on tiles are written to `output`.
+  void Start(OutputFile& output) {
+    output_ = &output;
+    chunk_.reset(new char[kChunkSize + kMaxTileSize]);
   }
 
   // Writes what is gathered; false (with `write_error` set) when this or an earlier write failed.
   bool Flush() {
     if (write_error) return false;
     if (used_ == 0) return true;
-    write_error = output_.Write(std::string_view(chunk_.get(), used_));
+    write_error = output_->Write(std::string_view(chunk_.get(), used_));
     if (write_error) return false;
     bytes_written += used_;
     used_ = 0;
@@ -80,51 +145,52 @@ class Lister {
   }
 
   int32_t TileNo;
+  int64_t length = -1;  // the range length; -1 while unknown
   bool cancelled = false;
+  std::error_code read_error;
   std::error_code write_error;
   int64_t tiles = 0;
   uint64_t bytes_written = 0;
 
  private:
-  const SourceSlice& slice_;
-  Emitter emit_;
+  bool YieldNow() {
+    if (!host_.Yield()) {
+      cancelled = true;
+      return false;
+    }
+    style_ = host_.CurrentStyle();
+    return true;
+  }
+
+  SliceReader& reader_;
+  Layout layout_;
   RunHost& host_;
-  OutputFile& output_;
+  OutputFile* output_ = nullptr;
   YieldPacer pacer_;
   TileStyle style_;
+  SliceReader::Poll poll_;
   std::unique_ptr<char[]> chunk_;
   size_t used_ = 0;
 };
 
 // Runs the walk that the options choose.
-void WalkAll(const RunOptions& options, int32_t length, Lister& lister) {
+void WalkAll(const RunOptions& options, Lister& lister) {
+  auto reaches = [&lister](int64_t n) { return lister.Reaches(n); };
   switch (options.shape) {
     case Shape::k16x16:
-      Walk1616(length, lister);
+      Walk1616(reaches, lister);
       break;
     case Shape::k8x12:
-      Walk812(length, lister);
+      Walk812(reaches, lister);
       break;
     case Shape::k8x8:
       if (options.vertical) {
-        WalkColumns(length, options.skip, options.even, lister);
+        WalkColumns(reaches, options.skip, options.even, lister);
       } else {
-        WalkRows(length, options.skip, options.even, lister);
+        WalkRows(reaches, options.skip, options.even, lister);
       }
       break;
   }
-}
-
-Emitter EmitterFor(Shape shape) {
-  switch (shape) {
-    case Shape::k16x16:
-      return &Do1616Tile;
-    case Shape::k8x12:
-      return &Do812Tile;
-    case Shape::k8x8:
-      break;
-  }
-  return &DoTile;
 }
 
 // Ends the host's busy state however the walk ends.
@@ -139,9 +205,18 @@ class WalkScope {
   RunHost& host_;
 };
 
-// Everything after the range checks: load, open, walk, commit.
-RunResult ListRange(const RunOptions& options, RunHost& host, FileSystem& files, int32_t start,
-                    int32_t length, uint64_t input_size, RunResult result) {
+// The end of a read that stopped the run early: cancelled or failed.
+RunResult ReadStopped(const Lister& lister, const std::string& in, RunResult result) {
+  if (lister.cancelled)
+    return Ended(result, RunStatus::kCancelled, "cancelled; nothing was written");
+  return Ended(result, RunStatus::kFailed,
+               "cannot read input file " + Quoted(in) + ": " + lister.read_error.message());
+}
+
+// Everything after the range checks: read, open, walk, commit. `end` is unknown only for a
+// stream without an end offset.
+RunResult ListRange(const RunOptions& options, RunHost& host, FileSystem& files, InputFile& input,
+                    int32_t start, std::optional<int32_t> end, RunResult result) {
   const std::string& in = options.input_path;
   const std::string& out = options.output_path;
   if (start < 0) {
@@ -153,22 +228,35 @@ RunResult ListRange(const RunOptions& options, RunHost& host, FileSystem& files,
                  "output file " + Quoted(out) + " is the input file; choose another output file");
   }
 
-  // The slice and the 256 bytes after it, as far as the file has them.
-  const uint64_t wanted = static_cast<uint64_t>(length) + 256;
-  const uint64_t available = static_cast<uint64_t>(start) < input_size ? input_size - start : 0;
-  const uint64_t count = std::min(wanted, available);
-  std::string bytes;
-  try {
-    if (std::error_code ec = files.ReadAt(in, static_cast<uint64_t>(start), count, &bytes)) {
-      return Ended(result, RunStatus::kFailed,
-                   "cannot read input file " + Quoted(in) + ": " + ec.message());
+  WalkScope busy(host);  // from the first read on
+  const bool stream = !input.Size().has_value();
+  // A stream walked column by column is kept whole: the walk goes back to its start.
+  const bool keep_all = stream && options.shape == Shape::k8x8 && options.vertical;
+  const uint64_t max_length = static_cast<uint64_t>(std::numeric_limits<int32_t>::max() - start);
+  // The range and the 256 bytes after it (the 8x12 mask rows reach past the range), or a stream
+  // up to its end; one byte more than a 32-bit End Offset allows shows that it is too long.
+  const uint64_t limit = end ? static_cast<uint64_t>(*end - start) + 256 : max_length + 1;
+  SliceReader reader(input, static_cast<uint64_t>(start), limit, options.read_window, keep_all);
+  Lister lister(reader, LayoutFor(options.shape), host, result.TileNo);
+  if (end) lister.length = *end - start;
+
+  // The first read comes before the output is opened: a failed read leaves it untouched, and an
+  // empty or short stream stops quietly.
+  if (!lister.Read(0, keep_all ? limit : 8)) return ReadStopped(lister, in, result);
+  if (stream) {
+    if (reader.end_known() && reader.stream_bytes_read() == 0) {
+      return Ended(result, RunStatus::kQuietStop,
+                   "input file " + Quoted(in) + " is empty; nothing to list");
     }
-  } catch (const std::bad_alloc&) {
-    return Ended(result, RunStatus::kFailed,
-                 "not enough memory to load " + std::to_string(count) + " bytes of input file " +
-                     Quoted(in));
+    if (!end && reader.end_known()) {
+      if (reader.end() > max_length) return Ended(result, RunStatus::kFailed, TooLarge(in));
+      std::string message;
+      const auto stream_end = static_cast<int32_t>(reader.stream_bytes_read());
+      const std::optional<int32_t> length = RangeLength(start, stream_end, &message);
+      if (!length) return Ended(result, RunStatus::kQuietStop, message);
+      lister.length = *length;
+    }
   }
-  const SourceSlice Buffer(std::move(bytes));
 
   std::unique_ptr<OutputFile> output;
   if (std::error_code ec = files.OpenOutput(out, options.append, &output)) {
@@ -177,15 +265,21 @@ RunResult ListRange(const RunOptions& options, RunHost& host, FileSystem& files,
                                  : "cannot create output file " + Quoted(out) + ": ") +
                      ec.message());
   }
-
-  WalkScope busy(host);
-  Lister lister(Buffer, EmitterFor(options.shape), host, *output, result.TileNo);
-  WalkAll(options, length, lister);
+  lister.Start(*output);
+  WalkAll(options, lister);
   result.TileNo = lister.TileNo;
   result.tiles = lister.tiles;
   if (lister.cancelled) {
     return Ended(result, RunStatus::kCancelled,
                  "cancelled; output file " + Quoted(out) + " is left as it was");
+  }
+  if (lister.read_error) {
+    return Ended(result, RunStatus::kFailed,
+                 "cannot read input file " + Quoted(in) + ": " + lister.read_error.message() +
+                     "; output file " + Quoted(out) + " is left as it was");
+  }
+  if (reader.end_known() && reader.end() > max_length && !end) {
+    return Ended(result, RunStatus::kFailed, TooLarge(in));
   }
   const std::error_code ec = lister.Flush() ? output->Commit() : lister.write_error;
   if (ec) {
@@ -207,48 +301,34 @@ RunResult RunChecked(const RunOptions& options, RunHost& host, FileSystem& files
   if (!start) return Ended(result, RunStatus::kFailed, message);
 
   const std::string& in = options.input_path;
-  uint64_t input_size = 0;
+  std::unique_ptr<InputFile> input;
   std::optional<int32_t> end;
   if (options.end_text) {
     end = ReadField("End Offset", *options.end_text, &message);
     if (!end) return Ended(result, RunStatus::kFailed, message);
-  } else {
+    if (!RangeLength(*start, *end, &message)) {
+      return Ended(result, RunStatus::kQuietStop, message);
+    }
+  }
+  if (std::error_code ec = files.OpenInput(in, &input)) {
+    return Ended(result, RunStatus::kFailed, CannotOpen(in, ec));
+  }
+  const std::optional<uint64_t> input_size = input->Size();
+  if (!end && input_size) {
     // Without an end offset the range ends with the input file.
-    if (std::error_code ec = files.FileSize(in, &input_size)) {
-      return Ended(result, RunStatus::kFailed, CannotOpen(in, ec));
+    if (*input_size > static_cast<uint64_t>(std::numeric_limits<int32_t>::max())) {
+      return Ended(result, RunStatus::kFailed, TooLarge(in));
     }
-    if (input_size > static_cast<uint64_t>(std::numeric_limits<int32_t>::max())) {
-      return Ended(result, RunStatus::kFailed,
-                   "input file " + Quoted(in) + " is too large for a 32-bit End Offset");
-    }
-    end = static_cast<int32_t>(input_size);
-  }
-
-  if (*end < *start) {
-    return Ended(result, RunStatus::kQuietStop,
-                 "End Offset " + std::to_string(*end) + " is below Start Offset " +
-                     std::to_string(*start) + "; nothing to list");
-  }
-  // The difference wraps like every 32-bit sum here; a wrapped (negative) length lists nothing.
-  const auto length =
-      static_cast<int32_t>(static_cast<uint32_t>(*end) - static_cast<uint32_t>(*start));
-  if (length < 8) {
-    const std::string range = "the range from " + std::to_string(*start) + " to " +
-                              std::to_string(*end) +
-                              (length < 0 ? " is longer than 2147483647 bytes; nothing to list"
-                                          : " holds fewer than 8 bytes; nothing to list");
-    return Ended(result, RunStatus::kQuietStop, range);
-  }
-  if (options.end_text) {
-    if (std::error_code ec = files.FileSize(in, &input_size)) {
-      return Ended(result, RunStatus::kFailed, CannotOpen(in, ec));
+    end = static_cast<int32_t>(*input_size);
+    if (!RangeLength(*start, *end, &message)) {
+      return Ended(result, RunStatus::kQuietStop, message);
     }
   }
-  if (input_size < 1) {
+  if (input_size && *input_size < 1) {
     return Ended(result, RunStatus::kQuietStop,
                  "input file " + Quoted(in) + " is empty; nothing to list");
   }
-  return ListRange(options, host, files, *start, length, input_size, std::move(result));
+  return ListRange(options, host, files, *input, *start, end, std::move(result));
 }
 
 }  // namespace

@@ -120,7 +120,7 @@ TEST_F(RunTest, FileErrorsNameTheFileAndTheReason) {
   EXPECT_EQ(Go().message, "cannot create output file \"out.asm\": Permission denied");
   options.append = true;
   EXPECT_EQ(Go().message, "cannot open output file \"out.asm\" for appending: Permission denied");
-  EXPECT_EQ(host.started, 0);
+  EXPECT_EQ(host.started, host.ended);
   EXPECT_EQ(files.files.count("out.asm"), 0u);
 }
 

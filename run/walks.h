@@ -16,15 +16,15 @@ inline bool FilterColumn(bool skip, bool even, int32_t& column) {
 }
 
 // Both walks call visit(column, row) for every visited 8x8 tile position, over the whole block
-// rows (128 bytes) of a range of `length` bytes, and stop early when visit returns false; they
-// return false then, true when they went through. They visit the same positions: the filtered
-// columns of every whole block row.
+// rows (128 bytes) of the range, and stop early when visit returns false; they return false
+// then, true when they went through. They visit the same positions: the filtered columns of
+// every whole block row. `reaches(n)` tells whether the range holds at least n bytes (see
+// RangeOf); a reader of a stream of unknown length answers it by reading on.
 
 // Row by row, ascending columns within a row.
-template <typename Visit>
-bool WalkRows(int32_t length, bool skip, bool even, Visit&& visit) {
-  const int32_t last_row = length / 128 - 1;
-  for (int32_t row = 0; row <= last_row; ++row) {
+template <typename Reaches, typename Visit>
+bool WalkRows(Reaches&& reaches, bool skip, bool even, Visit&& visit) {
+  for (int32_t row = 0; reaches((int64_t{row} + 1) * 128); ++row) {
     for (int32_t column = 0; column <= 15; ++column) {
       if (!FilterColumn(skip, even, column)) break;
       if (!visit(column, row)) return false;
@@ -34,12 +34,11 @@ bool WalkRows(int32_t length, bool skip, bool even, Visit&& visit) {
 }
 
 // Column by column, rows top to bottom within a column.
-template <typename Visit>
-bool WalkColumns(int32_t length, bool skip, bool even, Visit&& visit) {
-  const int32_t last_row = length / 128 - 1;
+template <typename Reaches, typename Visit>
+bool WalkColumns(Reaches&& reaches, bool skip, bool even, Visit&& visit) {
   for (int32_t column = 0; column <= 15; ++column) {
     if (!FilterColumn(skip, even, column)) break;
-    for (int32_t row = 0; row <= last_row; ++row) {
+    for (int32_t row = 0; reaches((int64_t{row} + 1) * 128); ++row) {
       if (!visit(column, row)) return false;
     }
   }

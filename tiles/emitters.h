@@ -17,6 +17,12 @@ inline constexpr size_t kMaxTileSize = kMaxLabelLineSize + 16 * kWideRowLineSize
 // Requires room for kMaxTileSize bytes at `out`, 0 <= column <= 15 and row >= 0; nothing is
 // checked. Bytes past the end of `Buffer` read as 0.
 
+// Where each emitter's bytes lie: it reads from the slice offset row * RowBytes + column * 8 up
+// to Reach bytes on.
+inline constexpr uint64_t kDoTileRowBytes = 128, kDoTileReach = 8;
+inline constexpr uint64_t kDo812TileRowBytes = 256, kDo812TileReach = 256 + 8;
+inline constexpr uint64_t kDo1616TileRowBytes = 256, kDo1616TileReach = 128 + 16;
+
 // 8x8: the block at slice offset row * 128 + column * 8, 8 row lines.
 char* DoTile(char* out, const SourceSlice& Buffer, int32_t column, int32_t row, int32_t& TileNo,
              TileStyle style);

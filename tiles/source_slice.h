@@ -1,4 +1,4 @@
-// The source slice: input bytes from the start offset on, with bytes past the file's end read as 0.
+// The source slice: a window onto the input bytes from the start offset on, read as blocks.
 #pragma once
 
 #include <cstdint>
@@ -7,27 +7,47 @@
 
 namespace tessary {
 
-// Holds only the bytes the file actually has, so a range that reaches past the end of a short
-// file costs no memory for the missing part; those bytes read as 0 (blank pixel rows).
+// Holds the slice bytes of one window, slice offsets [base(), held_end()); whoever fills it
+// (the run's reader) makes sure the window holds every byte a tile needs that the input has.
+// Bytes outside the window read as 0: those are the bytes past the end of the input, which
+// cost no memory.
 class SourceSlice {
  public:
   SourceSlice() = default;
-  explicit SourceSlice(std::string bytes) : bytes_(std::move(bytes)) {}
+  // A slice held whole: `bytes` from offset 0 on.
+  explicit SourceSlice(std::string bytes) : bytes_(std::move(bytes)), held_(bytes_.size()) {}
 
-  // The 8 bytes from slice offset `offset` on. Points into the slice when they are all held;
-  // otherwise fills `scratch` (held bytes, then zeros) and points to it.
+  // The 8 bytes from slice offset `offset` on. Points into the window when they are all held;
+  // otherwise fills `scratch` (held bytes, zeros for the rest) and points to it.
   const uint8_t* Block(uint64_t offset, uint8_t (&scratch)[8]) const {
-    if (offset <= bytes_.size() && bytes_.size() - offset >= 8) {
-      return reinterpret_cast<const uint8_t*>(bytes_.data()) + offset;
+    if (offset >= base_ && offset - base_ + 8 <= held_) {
+      return reinterpret_cast<const uint8_t*>(bytes_.data()) + (offset - base_);
     }
     for (uint64_t k = 0; k < 8; ++k) {
-      scratch[k] = offset + k < bytes_.size() ? static_cast<uint8_t>(bytes_[offset + k]) : 0;
+      const uint64_t at = offset + k;
+      scratch[k] = at >= base_ && at - base_ < held_ ? static_cast<uint8_t>(bytes_[at - base_]) : 0;
     }
     return scratch;
   }
 
+  uint64_t base() const { return base_; }
+  uint64_t held_end() const { return base_ + held_; }
+
+  // For the reader: the storage (at least `size` bytes) and the window it now holds.
+  char* Storage(size_t size) {
+    if (bytes_.size() < size) bytes_.resize(size);
+    return bytes_.data();
+  }
+  size_t capacity() const { return bytes_.size(); }
+  void SetWindow(uint64_t base, size_t held) {
+    base_ = base;
+    held_ = held;
+  }
+
  private:
   std::string bytes_;
+  uint64_t base_ = 0;
+  size_t held_ = 0;
 };
 
 }  // namespace tessary
