@@ -30,7 +30,8 @@ struct RunOptions {
   std::string tile_number_text = "$00";
   std::string start_text = "0";
   std::optional<std::string> end_text;
-  // The input is read this many bytes at a time, through one buffer; tests set it small.
+  // The input is read this many bytes at a time, through one buffer (and the vertical walk keeps
+  // up to 64 times as much of the next column); tests set it small.
   size_t read_window = size_t{256} << 10;
 };
 

@@ -6,6 +6,7 @@
 #include <optional>
 
 #include "notation/val2.h"
+#include "run/column_stash.h"
 #include "run/slice_reader.h"
 #include "run/walks.h"
 #include "run/yield_pacer.h"
@@ -17,6 +18,8 @@ namespace {
 
 // The listing is gathered in memory and written in chunks of this size.
 constexpr size_t kChunkSize = size_t{1} << 20;
+// The vertical walk over a file keeps up to this many read windows of the next column in memory.
+constexpr size_t kStashWindows = 64;
 
 using Emitter = char* (*)(char*, const SourceSlice&, int32_t, int32_t, int32_t&, TileStyle);
 
@@ -97,11 +100,17 @@ class Lister {
     if (pacer_.Due() && !YieldNow()) return false;
     const uint64_t lo =
         static_cast<uint64_t>(row) * layout_.row_bytes + static_cast<uint64_t>(column) * 8;
-    if (!reader_.Covers(lo, lo + layout_.reach) && !Read(lo, lo + layout_.reach)) return false;
+    const SourceSlice* source = &reader_.slice();
+    if (stash && stash->Serve(column, row, lo, &stash_view_)) {
+      source = &stash_view_;
+    } else {
+      const uint64_t hi = lo + (stash ? stash->Reach(column) : layout_.reach);
+      if (!reader_.Covers(lo, hi) && !Read(lo, hi)) return false;
+      if (stash) stash->Keep(column, row, lo, reader_.slice());
+    }
     if (used_ >= kChunkSize && !Flush()) return false;
     used_ = static_cast<size_t>(
-        layout_.emit(chunk_.get() + used_, reader_.slice(), column, row, TileNo, style_) -
-        chunk_.get());
+        layout_.emit(chunk_.get() + used_, *source, column, row, TileNo, style_) - chunk_.get());
     ++tiles;
     return true;
   }
@@ -145,7 +154,8 @@ class Lister {
   }
 
   int32_t TileNo;
-  int64_t length = -1;  // the range length; -1 while unknown
+  int64_t length = -1;           // the range length; -1 while unknown
+  ColumnStash* stash = nullptr;  // set for the vertical walk over a file
   bool cancelled = false;
   std::error_code read_error;
   std::error_code write_error;
@@ -169,6 +179,7 @@ class Lister {
   YieldPacer pacer_;
   TileStyle style_;
   SliceReader::Poll poll_;
+  SourceSlice stash_view_;
   std::unique_ptr<char[]> chunk_;
   size_t used_ = 0;
 };
@@ -239,6 +250,8 @@ RunResult ListRange(const RunOptions& options, RunHost& host, FileSystem& files,
   SliceReader reader(input, static_cast<uint64_t>(start), limit, options.read_window, keep_all);
   Lister lister(reader, LayoutFor(options.shape), host, result.TileNo);
   if (end) lister.length = *end - start;
+  ColumnStash stash(options.skip, options.even, kStashWindows * options.read_window);
+  if (!stream && options.shape == Shape::k8x8 && options.vertical) lister.stash = &stash;
 
   // The first read comes before the output is opened: a failed read leaves it untouched, and an
   // empty or short stream stops quietly.

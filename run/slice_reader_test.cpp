@@ -59,7 +59,11 @@ TEST(SliceReaderTest, EveryWalkListsTheSameThroughAnyWindowFromFilesAndStreams) 
   // {start, end (-1: none), file size}: a ragged range, a range past the file's end, the file.
   const struct {
     int32_t start, end, size;
-  } ranges[] = {{40, 40 + 1500, 3000}, {100, 2400, 1700}, {0, -1, 2048}, {24, -1, 1000}};
+  } ranges[] = {{40, 40 + 1500, 3000},
+                {100, 2400, 1700},
+                {0, -1, 2048},
+                {24, -1, 1000},
+                {0, -1, 16384}};  // more rows than the vertical walk keeps of a column
   for (const auto& r : ranges) {
     const std::string file = Random(r.size, r.size);
     for (const Walk& w : walks) {
