@@ -158,8 +158,11 @@ std::optional<std::string> ParseCliArgs(const std::vector<std::string>& args, Cl
 }
 
 std::string CliUsage() {
-  return "Usage: tessary-cli [OPTIONS] INPUT OUTPUT      (OUTPUT \"-\" writes to standard output)\n"
+  return "Usage: tessary-cli [OPTIONS] INPUT OUTPUT\n"
          "Lists a byte range of INPUT as 8x8 one-bit tiles in assembler source.\n"
+         "INPUT \"-\" reads standard input, OUTPUT \"-\" writes to standard output. A pipe is\n"
+         "read as it comes (the start offset is skipped by reading), except with --vertical,\n"
+         "which keeps the whole range of a pipe in memory.\n"
          "  --start TEXT         start offset in the number notation (default 0)\n"
          "  --end TEXT           end offset, exclusive (default: the size of INPUT)\n"
          "  --count-from TEXT    first tile number (default $00)\n"

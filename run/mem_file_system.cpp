@@ -29,11 +29,11 @@ class MemOutput : public OutputFile {
   std::string content_;
 };
 
-// Reads a copy of the file taken when it was opened.
+// Reads the file in place: it must stay as it is while it is read.
 class MemInput : public InputFile {
  public:
-  MemInput(MemFileSystem* fs, std::string bytes, bool stream)
-      : fs_(fs), bytes_(std::move(bytes)), stream_(stream) {}
+  MemInput(MemFileSystem* fs, const std::string& bytes, bool stream)
+      : fs_(fs), bytes_(bytes), stream_(stream) {}
   std::optional<uint64_t> Size() const override {
     return stream_ ? std::nullopt : std::optional<uint64_t>(bytes_.size());
   }
@@ -59,7 +59,7 @@ class MemInput : public InputFile {
 
  private:
   MemFileSystem* fs_;
-  std::string bytes_;
+  const std::string& bytes_;
   bool stream_;
   uint64_t next_ = 0;
 };
