@@ -19,7 +19,10 @@ class TestHost : public RunHost {
     return yields != cancel_at_yield;
   }
   TileStyle CurrentStyle() override { return style; }
-  void WalkStarted() override { ++started; }
+  void WalkStarted() override {
+    ++started;
+    if (files != nullptr) read_before_start = files->bytes_read;
+  }
   void WalkEnded() override { ++ended; }
 
   TileStyle style;
@@ -28,6 +31,8 @@ class TestHost : public RunHost {
   int invert_at_yield = -1;
   int started = 0;
   int ended = 0;
+  const MemFileSystem* files = nullptr;
+  uint64_t read_before_start = 0;
 };
 
 std::string Pattern(size_t size) {
@@ -150,12 +155,16 @@ TEST_F(RunTest, WriteFailingPartWayLeavesTheOldOutput) {
 
 TEST_F(RunTest, CancelBetweenTilesLeavesTheOldOutput) {
   files.files["out.asm"] = "old listing\r\n";
+  host.files = &files;
+  files.bytes_read = 1;  // the window shows its busy state before the first read
+  host.read_before_start = 99;
   host.cancel_at_yield = 3;
   const RunResult result = Go();
   EXPECT_EQ(result.status, RunStatus::kCancelled);
   EXPECT_EQ(result.message, "cancelled; output file \"out.asm\" is left as it was");
   EXPECT_EQ(result.tiles, 2);
   EXPECT_EQ(files.files["out.asm"], "old listing\r\n");
+  EXPECT_EQ(host.read_before_start, 1u);
   EXPECT_EQ(host.started, 1);
   EXPECT_EQ(host.ended, 1);
 }
