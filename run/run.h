@@ -27,9 +27,10 @@ struct RunResult {
 
 // Converts the range that `options` name into a tile listing on `files`. Reads the first tile
 // number, the start and the end offset (in that order) with Val2; stops quietly when the range
-// holds fewer than 8 bytes, ends before it starts, or the input file is empty. The slice is read
-// in one request; the listing is made in memory and written in large chunks. Nothing of the
-// output changes unless the run ends with kDone. Never throws.
+// holds fewer than 8 bytes, ends before it starts, or the input file is empty. The input is read
+// as the walk needs it, options.read_window bytes at a time (a stream of unknown length stops
+// quietly only once it is read); the listing is made in memory and written in large chunks.
+// Nothing of the output changes unless the run ends with kDone. Never throws.
 RunResult Run(const RunOptions& options, RunHost& host, FileSystem& files);
 
 }  // namespace tessary
