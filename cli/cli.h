@@ -9,10 +9,11 @@
 #include "run/file_system.h"
 #include "run/options.h"
 #include "tiles/listing_format.h"
+#include "version.h"
 
 namespace tessary {
 
-inline constexpr char kVersion[] = "2.01.0005";
+inline constexpr char kVersion[] = TESSARY_VERSION_TEXT;
 
 // What the arguments ask for.
 struct CliRequest {

@@ -3,9 +3,11 @@
 
 #include <QIcon>
 
+#include "version.h"
+
 namespace tessary {
 
-inline constexpr char kAppVersion[] = "2.01.0005";
+inline constexpr char kAppVersion[] = TESSARY_VERSION_TEXT;
 
 // The tile-grid icon, at 16 and 32 pixels.
 QIcon AppIcon();
