@@ -7,10 +7,7 @@
 #include "run/disk_input.h"
 #include "run/host.h"
 #include "run/run.h"
-
-#if !defined(_WIN32)
-#include <sys/stat.h>
-#endif
+#include "run/win_path.h"
 
 namespace tessary {
 namespace {
@@ -26,19 +23,9 @@ class StreamAwareFileSystem : public FileSystem {
   }
   bool SameFile(const std::string& a, const std::string& b) override {
     if (a != "-" && b != "-") return base_.SameFile(a, b);
-#if !defined(_WIN32)
     // Standard input or output redirected from or into the other file.
-    struct stat in_stat, out_stat;
-    const bool in_ok =
-        a == "-" ? fstat(fileno(stdin), &in_stat) == 0 : stat(a.c_str(), &in_stat) == 0;
-    const bool out_ok =
-        b == "-" ? fstat(fileno(stream_), &out_stat) == 0 : stat(b.c_str(), &out_stat) == 0;
-    // Two ends of one pipe or terminal are not one file.
-    return in_ok && out_ok && S_ISREG(in_stat.st_mode) && in_stat.st_dev == out_stat.st_dev &&
-           in_stat.st_ino == out_stat.st_ino;
-#else
-    return false;
-#endif
+    return SameRegularFile(a == "-" ? stdin : nullptr, PathFromUtf8(a),
+                           b == "-" ? stream_ : nullptr, PathFromUtf8(b));
   }
   std::error_code OpenOutput(const std::string& path, bool append,
                              std::unique_ptr<OutputFile>* out) override {

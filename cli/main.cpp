@@ -1,13 +1,26 @@
 // tessary-cli's entry point.
-#include <string>
-#include <vector>
+#include <cstdio>
 
 #include "cli/cli.h"
 #include "cli/interrupts.h"
 #include "run/disk_file_system.h"
+#include "run/win_path.h"
+
+#if defined(_WIN32)
+#include <fcntl.h>
+#include <io.h>
+#include <windows.h>
+#endif
 
 int main(int argc, char** argv) {
+#if defined(_WIN32)
+  // The listing's CR LF go out as they are, and messages naming files print in UTF-8.
+  _setmode(_fileno(stdout), _O_BINARY);
+  _setmode(_fileno(stderr), _O_BINARY);
+  _setmode(_fileno(stdin), _O_BINARY);
+  SetConsoleOutputCP(CP_UTF8);
+#endif
   tessary::CatchInterrupts();
-  const std::vector<std::string> args(argv + 1, argv + argc);
-  return tessary::RunCli(args, stdout, stderr, *tessary::DiskFileSystem());
+  return tessary::RunCli(tessary::Utf8Arguments(argc, argv), stdout, stderr,
+                         *tessary::DiskFileSystem());
 }

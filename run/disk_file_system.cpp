@@ -6,6 +6,7 @@
 #include <string>
 
 #include "run/disk_input.h"
+#include "run/win_path.h"
 
 namespace tessary {
 namespace {
@@ -18,7 +19,7 @@ std::error_code LastError() {
 
 std::FILE* Open(const fs::path& path, const char* mode) {
   errno = 0;
-  std::FILE* file = std::fopen(path.string().c_str(), mode);
+  std::FILE* file = OpenPath(path, mode);
   if (file != nullptr) std::setvbuf(file, nullptr, _IONBF, 0);  // the caller writes big chunks
   return file;
 }
@@ -154,7 +155,7 @@ std::error_code OpenReplacing(const fs::path& target, bool exists,
   std::error_code ec;
   fs::perms old_perms = fs::perms::unknown;
   if (exists) {
-    if ((ec = CheckWritable(target))) return ec;
+    if ((ec = CheckWritable(target)) || (ec = CheckNotOpenElsewhere(target))) return ec;
     old_perms = fs::status(target, ec).permissions();
     if (ec) return ec;
   }
@@ -184,13 +185,13 @@ class Disk : public FileSystem {
   }
 
   bool SameFile(const std::string& a, const std::string& b) override {
-    std::error_code ec;
-    return fs::equivalent(a, b, ec) && !ec;
+    return SameExistingFile(PathFromUtf8(a), PathFromUtf8(b));
   }
 
-  std::error_code OpenOutput(const std::string& path, bool append,
+  std::error_code OpenOutput(const std::string& name, bool append,
                              std::unique_ptr<OutputFile>* out) override {
-    if (path.empty()) return std::make_error_code(std::errc::no_such_file_or_directory);
+    if (name.empty()) return std::make_error_code(std::errc::no_such_file_or_directory);
+    const fs::path path = PathFromUtf8(name);
     std::error_code ec;
     const fs::file_status status = fs::status(path, ec);
     const bool exists = !ec && fs::exists(status);

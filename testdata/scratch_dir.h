@@ -9,6 +9,8 @@
 #include <sstream>
 #include <string>
 
+#include "run/win_path.h"
+
 namespace tessary {
 
 // The whole content of a file; empty when it cannot be read.
@@ -34,11 +36,14 @@ class ScratchDir {
   ScratchDir& operator=(const ScratchDir&) = delete;
 
   const std::filesystem::path& dir() const { return dir_; }
+  // Names are UTF-8, also on Windows.
   std::string Path(const std::string& name) const { return (dir_ / name).string(); }
   void Put(const std::string& name, const std::string& content) const {
-    std::ofstream(dir_ / name, std::ios::binary) << content;
+    std::ofstream(dir_ / PathFromUtf8(name), std::ios::binary) << content;
   }
-  std::string Get(const std::string& name) const { return ReadWholeFile(dir_ / name); }
+  std::string Get(const std::string& name) const {
+    return ReadWholeFile(dir_ / PathFromUtf8(name));
+  }
 
  private:
   std::filesystem::path dir_;
