@@ -5,7 +5,12 @@ BUILD ?= build
 CMAKE_FLAGS ?=
 FUZZ_SECONDS ?= 30
 
-.PHONY: all deps build run cli-example screenshot test sanitize fuzz bench format clean
+WINDOWS_BUILD ?= build-windows
+WINDOWS_CMAKE = cmake -S . -B $(WINDOWS_BUILD) -G Ninja \
+  -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake -DTESSARY_WERROR=ON
+
+.PHONY: all deps build run cli-example screenshot test sanitize fuzz bench format clean \
+  windows test-windows dist package
 
 all: build
 
@@ -46,6 +51,28 @@ fuzz: deps
 	  build-fuzz/val2_fuzz -max_total_time=$(FUZZ_SECONDS) -max_len=256 -print_final_stats=1; \
 	fi
 
+# tessary-cli.exe for 64-bit Windows, static, in $(WINDOWS_BUILD)/cli/ (no window: Qt for
+# Windows is not packaged here).
+windows: deps
+	@$(WINDOWS_CMAKE) >/dev/null
+	@cmake --build $(WINDOWS_BUILD) --target tessary-cli
+	@ls -l $(WINDOWS_BUILD)/cli/tessary-cli.exe
+
+# The core and command-line tests, built for Windows and run under wine.
+test-windows: deps
+	@$(WINDOWS_CMAKE) >/dev/null
+	@cmake --build $(WINDOWS_BUILD)
+	scripts/test-windows $(WINDOWS_BUILD)
+
+# tessary-<version>-windows-x86_64.zip: tessary-cli.exe, the README and the example sheet.
+dist: windows
+	cd $(WINDOWS_BUILD) && cpack -G ZIP
+
+# The .deb of the window and tessary-cli, then checked: unpacked, run, its dependencies read.
+package: build
+	cd $(BUILD) && cpack -G DEB
+	scripts/check-package $(BUILD)/tessary_*.deb
+
 bench: build
 	bench/run-bench $(BUILD)
 
@@ -53,4 +80,4 @@ format:
 	clang-format -i $$(git ls-files '*.cpp' '*.h')
 
 clean:
-	rm -rf $(BUILD) build-sanitize build-fuzz
+	rm -rf $(BUILD) build-sanitize build-fuzz $(WINDOWS_BUILD)
