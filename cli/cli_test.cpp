@@ -67,11 +67,14 @@ class CliEndToEndTest : public ::testing::Test {
   int Cli(const std::string& args, const std::string& feed = "cat </dev/null") {
     // Redirections in `args` come last and so win over these.
 #if defined(_WIN32)
-    // cmd.exe: quotes are ", "cat X" is "type X"; the command goes in as UTF-16, so any file
-    // name passes.
-    std::string command = "cd /d \"" + dir_.string() + "\" && type " +
-                          (feed == "cat </dev/null" ? "NUL" : feed.substr(4)) + " | \"" +
-                          TESSARY_CLI_PATH "\" >stdout.txt 2>stderr.txt " + args;
+    // cmd.exe: quotes are ", "cat X |" becomes "<X" (its "type" stops at a Ctrl-Z byte), and
+    // only one "<" may be given. The command goes in as UTF-16, so any file name passes.
+    const std::string input = args.find('<') != std::string::npos ? ""
+                              : feed == "cat </dev/null"          ? " <NUL"
+                                                                  : " <" + feed.substr(4);
+    std::string command = "cd /d \"" + dir_.string() +
+                          "\" && \"" TESSARY_CLI_PATH "\" >stdout.txt 2>stderr.txt" + input + " " +
+                          args;
     std::replace(command.begin(), command.end(), '\'', '"');
     return _wsystem(PathFromUtf8(command).c_str());
 #else

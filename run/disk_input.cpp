@@ -75,7 +75,7 @@ std::error_code Wrap(int fd, bool owned, std::unique_ptr<InputFile>* out) {
 std::error_code OpenDiskInput(const std::string& path, std::unique_ptr<InputFile>* out) {
   errno = 0;
 #if defined(_WIN32)
-  const int fd = ::_wopen(PathFromUtf8(path).c_str(), _O_RDONLY | _O_BINARY);
+  const int fd = OpenForReading(PathFromUtf8(path));
 #else
   const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
 #endif

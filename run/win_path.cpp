@@ -1,6 +1,9 @@
 #include "run/win_path.h"
 
+#include <cerrno>
+
 #if defined(_WIN32)
+#include <fcntl.h>
 #include <io.h>
 #include <windows.h>
 // after windows.h
@@ -65,6 +68,19 @@ std::filesystem::path PathFromUtf8(const std::string& utf8) {
 
 std::FILE* OpenPath(const std::filesystem::path& path, const char* mode) {
   return _wfopen(path.c_str(), Wide(mode).c_str());
+}
+
+int OpenForReading(const std::filesystem::path& path) {
+  const int fd = _wopen(path.c_str(), _O_RDONLY | _O_BINARY);
+  if (fd >= 0) return fd;
+  const DWORD attributes = GetFileAttributesW(path.c_str());
+  if (errno == EACCES && attributes != INVALID_FILE_ATTRIBUTES &&
+      (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
+    errno = EISDIR;
+  } else if (errno == EINVAL && _doserrno == ERROR_INVALID_NAME) {
+    errno = ENOENT;
+  }
+  return -1;
 }
 
 bool SameExistingFile(const std::filesystem::path& a, const std::filesystem::path& b) {

@@ -23,6 +23,10 @@ std::FILE* OpenPath(const std::filesystem::path& path, const char* mode);
 // index, so every spelling of a name matches ("\\?\C:\a" and "c:/a" too).
 bool SameExistingFile(const std::filesystem::path& a, const std::filesystem::path& b);
 
+// Windows only: opens `path` for binary reading and returns the descriptor, or -1 with errno
+// set as elsewhere: EISDIR for a folder, ENOENT for a name no file can have ("*.chr").
+int OpenForReading(const std::filesystem::path& path);
+
 // True when `a` and `b` are one existing regular file (two ends of one pipe or terminal are
 // not). Each is an open stream or, where the stream is null, a path.
 bool SameRegularFile(std::FILE* a_stream, const std::filesystem::path& a, std::FILE* b_stream,
