@@ -32,7 +32,8 @@ class DiscardingFileSystem : public MemFileSystem {
   };
 };
 
-void BM_Convert(benchmark::State& state, Shape shape, bool vertical, bool invert) {
+void BM_Convert(benchmark::State& state, Shape shape, bool vertical, bool invert,
+                Syntax syntax = Syntax::kClassic, bool pixels = false) {
   DiscardingFileSystem files;
   std::string input(kInputSize, '\0');
   std::mt19937 random(7);
@@ -44,6 +45,7 @@ void BM_Convert(benchmark::State& state, Shape shape, bool vertical, bool invert
   options.output_path = "out.asm";
   options.shape = shape;
   options.vertical = vertical;
+  options.listing = {syntax, pixels, ""};
   FixedStyleHost host({.labels = true, .invert = invert});
   uint64_t written = 0;
   for (auto _ : state) {
@@ -63,6 +65,12 @@ BENCHMARK_CAPTURE(BM_Convert, 8x8_columns_inverted, Shape::k8x8, true, true)
     ->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(BM_Convert, 8x12, Shape::k8x12, false, false)->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(BM_Convert, 16x16, Shape::k16x16, false, false)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_Convert, 8x8_gas_pixels, Shape::k8x8, false, false, Syntax::kGas, true)
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_Convert, 8x8_c_pixels, Shape::k8x8, false, false, Syntax::kC, true)
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_Convert, 16x16_gas_pixels, Shape::k16x16, false, false, Syntax::kGas, true)
+    ->Unit(benchmark::kMillisecond);
 
 }  // namespace
 }  // namespace tessary

@@ -61,7 +61,7 @@ int Print(const std::string& text, std::FILE* out, std::FILE* err) {
 
 bool TakesValue(const std::string& name) {
   return name == "--start" || name == "--end" || name == "--count-from" || name == "--skip" ||
-         name == "--shape";
+         name == "--shape" || name == "--syntax" || name == "--label-prefix";
 }
 
 // Applies one option with its value; returns the usage error, if any.
@@ -88,6 +88,15 @@ std::optional<std::string> ApplyOption(const std::string& name, const std::strin
     } else {
       return "--shape takes 8x8, 8x12 or 16x16, not \"" + value + "\"";
     }
+  } else if (name == "--syntax") {
+    const std::optional<Syntax> syntax = SyntaxNamed(value);
+    if (!syntax) return "--syntax takes one of " + SyntaxNames() + "; not \"" + value + "\"";
+    o.listing.syntax = *syntax;
+  } else if (name == "--label-prefix") {
+    if (const auto problem = LabelPrefixProblem(value)) return "--label-prefix " + *problem;
+    o.listing.label_prefix = value;
+  } else if (name == "--pixels") {
+    o.listing.pixels = true;
   } else if (name == "--no-labels") {
     request->style.labels = false;
   } else if (name == "--invert") {
@@ -136,6 +145,16 @@ std::optional<std::string> ParseCliArgs(const std::vector<std::string>& args, Cl
     if (auto error = ApplyOption(name, value, request)) return error;
   }
   if (request->action != CliRequest::Action::kConvert) return std::nullopt;
+  const ListingSyntax& listing = request->options.listing;
+  if (!listing.label_prefix.empty()) {
+    if (!request->style.labels) {
+      return "--label-prefix needs label lines, and --no-labels leaves them empty";
+    }
+    if (!ProfileOf(listing.syntax).symbol_tail) {
+      return std::string("--label-prefix cannot go with --syntax ") +
+             ProfileOf(listing.syntax).name + ", which has no symbols, only comments";
+    }
+  }
   if (paths.size() != 2)
     return "expected INPUT and OUTPUT, got " + std::to_string(paths.size()) + " file name" +
            (paths.size() == 1 ? "" : "s");
@@ -159,7 +178,13 @@ std::string CliUsage() {
          "  --vertical           list 8x8 tiles column by column\n"
          "  --skip even|odd      list only the even or only the odd block columns\n"
          "  --shape 8x8|8x12|16x16   (default 8x8)\n"
+         "  --syntax NAME        the assembler's syntax (default classic, \" .db %01101100\")\n"
+         "  --pixels             draw each row as a comment: \".\" for 0, \"#\" for 1\n"
+         "  --label-prefix TEXT  label lines define the symbol TEXT and the tile number\n"
          "  --help, --version\n"
+         "Syntax names: " +
+         SyntaxNames() +
+         "\n"
          "Numbers: $ hexadecimal, % binary, 'c a character code, otherwise decimal.\n"
          "Exit status: 0 listing written, 1 error or nothing to list, 2 usage error.\n";
 }

@@ -8,7 +8,7 @@
 
 #include "run/file_system.h"
 #include "run/options.h"
-#include "tiles/listing_format.h"
+#include "tiles/tile_style.h"
 #include "version.h"
 
 namespace tessary {

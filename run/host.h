@@ -4,7 +4,7 @@
 
 #include <chrono>
 
-#include "tiles/listing_format.h"
+#include "tiles/tile_style.h"
 
 namespace tessary {
 

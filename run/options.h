@@ -5,6 +5,8 @@
 #include <optional>
 #include <string>
 
+#include "tiles/syntax.h"
+
 namespace tessary {
 
 // Which emitter and walk the run takes.
@@ -33,6 +35,8 @@ struct RunOptions {
   // The input is read this many bytes at a time, through one buffer (and the vertical walk keeps
   // up to 64 times as much of the next column); tests set it small.
   size_t read_window = size_t{256} << 10;
+  // The assembler syntax, pixel comments and label symbols of the listing.
+  ListingSyntax listing;
 };
 
 }  // namespace tessary

@@ -21,7 +21,8 @@ constexpr size_t kChunkSize = size_t{1} << 20;
 // The vertical walk over a file keeps up to this many read windows of the next column in memory.
 constexpr size_t kStashWindows = 64;
 
-using Emitter = char* (*)(char*, const SourceSlice&, int32_t, int32_t, int32_t&, TileStyle);
+using Emitter = char* (*)(char*, const ListingFormat&, const SourceSlice&, int32_t, int32_t,
+                          int32_t&, TileStyle);
 
 // An emitter and where the bytes of its tiles lie.
 struct Layout {
@@ -86,8 +87,10 @@ std::optional<int32_t> RangeLength(int32_t start, int32_t end, std::string* mess
 // writes the listing in chunks. Yields to the host by time, also between reads.
 class Lister {
  public:
-  Lister(SliceReader& reader, Layout layout, RunHost& host, int32_t tile_no)
+  Lister(const ListingFormat& format, SliceReader& reader, Layout layout, RunHost& host,
+         int32_t tile_no)
       : TileNo(tile_no),
+        format_(format),
         reader_(reader),
         layout_(layout),
         host_(host),
@@ -110,7 +113,8 @@ class Lister {
     }
     if (used_ >= kChunkSize && !Flush()) return false;
     used_ = static_cast<size_t>(
-        layout_.emit(chunk_.get() + used_, *source, column, row, TileNo, style_) - chunk_.get());
+        layout_.emit(chunk_.get() + used_, format_, *source, column, row, TileNo, style_) -
+        chunk_.get());
     ++tiles;
     return true;
   }
@@ -139,7 +143,7 @@ class Lister {
   // Opens the listing: from now on tiles are written to `output`.
   void Start(OutputFile& output) {
     output_ = &output;
-    chunk_.reset(new char[kChunkSize + kMaxTileSize]);
+    chunk_.reset(new char[kChunkSize + format_.MaxTileSize()]);
   }
 
   // Writes what is gathered; false (with `write_error` set) when this or an earlier write failed.
@@ -172,6 +176,7 @@ class Lister {
     return true;
   }
 
+  const ListingFormat& format_;
   SliceReader& reader_;
   Layout layout_;
   RunHost& host_;
@@ -248,7 +253,8 @@ RunResult ListRange(const RunOptions& options, RunHost& host, FileSystem& files,
   // up to its end; one byte more than a 32-bit End Offset allows shows that it is too long.
   const uint64_t limit = end ? static_cast<uint64_t>(*end - start) + 256 : max_length + 1;
   SliceReader reader(input, static_cast<uint64_t>(start), limit, options.read_window, keep_all);
-  Lister lister(reader, LayoutFor(options.shape), host, result.TileNo);
+  const auto format = std::make_unique<ListingFormat>(options.listing);
+  Lister lister(*format, reader, LayoutFor(options.shape), host, result.TileNo);
   if (end) lister.length = *end - start;
   ColumnStash stash(options.skip, options.even, kStashWindows * options.read_window);
   if (!stream && options.shape == Shape::k8x8 && options.vertical) lister.stash = &stash;
@@ -312,6 +318,10 @@ RunResult RunChecked(const RunOptions& options, RunHost& host, FileSystem& files
   result.TileNo = *tile_no;
   const std::optional<int32_t> start = ReadField("Start Offset", options.start_text, &message);
   if (!start) return Ended(result, RunStatus::kFailed, message);
+  const std::string& prefix = options.listing.label_prefix;
+  if (const auto problem = prefix.empty() ? std::nullopt : LabelPrefixProblem(prefix)) {
+    return Ended(result, RunStatus::kFailed, "Label prefix " + *problem);
+  }
 
   const std::string& in = options.input_path;
   std::unique_ptr<InputFile> input;

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 #include "run/host.h"
 #include "run/mem_file_system.h"
@@ -32,11 +33,12 @@ std::string Expected(const std::string& file, const RunOptions& o, int32_t start
                               : std::string());
   std::string out;
   int32_t tile_no = 0;
+  const ListingFormat format(ListingSyntax{});
+  std::vector<char> tile(format.MaxTileSize());
   auto emit = [&](auto fn) {
     return [&, fn](int32_t column, int32_t row) {
-      char tile[kMaxTileSize];
-      const char* end = fn(tile, slice, column, row, tile_no, TileStyle{});
-      out.append(tile, static_cast<size_t>(end - tile));
+      const char* end = fn(tile.data(), format, slice, column, row, tile_no, TileStyle{});
+      out.append(tile.data(), static_cast<size_t>(end - tile.data()));
       return true;
     };
   };

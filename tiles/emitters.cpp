@@ -7,47 +7,83 @@ uint64_t BlockOffset(int32_t column, int32_t row, uint64_t row_bytes) {
   return static_cast<uint64_t>(row) * row_bytes + static_cast<uint64_t>(column) * 8;
 }
 
-char* PutLabel(char* out, int32_t& TileNo, TileStyle style) {
-  out = PutLabelLine(out, TileNo, style.labels);
+char* PutLabel(char* out, const ListingFormat& format, int32_t& TileNo, TileStyle style) {
+  out = format.PutLabelLine(out, TileNo, style.labels);
   TileNo = static_cast<int32_t>(static_cast<uint32_t>(TileNo) + 1u);
   return out;
 }
 
-char* PutRows(char* out, const uint8_t* bytes, int count, bool invert) {
-  for (int t = 0; t < count; ++t) out = PutRowLine(out, bytes[t], invert);
+template <size_t kStride>
+char* PutRowsOf(char* out, const PieceTable& rows, const uint8_t* bytes, int count) {
+  for (int t = 0; t < count; ++t) out = rows.Put<kStride>(out, bytes[t]);
+  return out;
+}
+
+// The table's stride is chosen once per tile, never per line.
+char* PutRows(char* out, const ListingFormat& format, const uint8_t* bytes, int count,
+              bool invert) {
+  const PieceTable rows = format.Rows(invert);  // a copy: its size stays in a register
+  if (rows.stride == kShortPiece) return PutRowsOf<kShortPiece>(out, rows, bytes, count);
+  return PutRowsOf<kMaxPiece>(out, rows, bytes, count);
+}
+
+// The 16 two-byte lines of a 16x16 tile whose blocks are `blocks` (top left, top right, bottom
+// left, bottom right).
+template <size_t kLeftStride, bool kPixels>
+char* PutWideRows(char* out, const ListingFormat& format, const uint8_t* const (&blocks)[4],
+                  bool invert) {
+  constexpr size_t kShort = kShortPiece;
+  const PieceTable first = format.WideLeft(invert), second = format.WideRight(invert);
+  const PieceTable first_pixels = format.PixelsLeft(invert);
+  const PieceTable second_pixels = format.PixelsRight(invert);
+  for (int half = 0; half < 4; half += 2) {
+    const uint8_t* left = blocks[half];
+    const uint8_t* right = blocks[half + 1];
+    for (int t = 0; t < 8; ++t) {
+      out = second.Put<kShort>(first.Put<kLeftStride>(out, left[t]), right[t]);
+      if constexpr (kPixels) {
+        out = second_pixels.Put<kShort>(first_pixels.Put<kShort>(out, left[t]), right[t]);
+      }
+    }
+  }
   return out;
 }
 
 }  // namespace
 
-char* DoTile(char* out, const SourceSlice& Buffer, int32_t column, int32_t row, int32_t& TileNo,
-             TileStyle style) {
+char* DoTile(char* out, const ListingFormat& format, const SourceSlice& Buffer, int32_t column,
+             int32_t row, int32_t& TileNo, TileStyle style) {
   uint8_t scratch[8];
-  out = PutLabel(out, TileNo, style);
-  return PutRows(out, Buffer.Block(BlockOffset(column, row, 128), scratch), 8, style.invert);
+  out = PutLabel(out, format, TileNo, style);
+  return PutRows(out, format, Buffer.Block(BlockOffset(column, row, 128), scratch), 8,
+                 style.invert);
 }
 
-char* Do812Tile(char* out, const SourceSlice& Buffer, int32_t column, int32_t row, int32_t& TileNo,
-                TileStyle style) {
+char* Do812Tile(char* out, const ListingFormat& format, const SourceSlice& Buffer, int32_t column,
+                int32_t row, int32_t& TileNo, TileStyle style) {
   uint8_t upper_scratch[8];
   uint8_t lower_scratch[8];
   const uint64_t upper = BlockOffset(column, row, 256);
-  out = PutLabel(out, TileNo, style);
-  out = PutRows(out, Buffer.Block(upper, upper_scratch), 8, style.invert);
-  return PutRows(out, Buffer.Block(upper + 256, lower_scratch), 4, style.invert);
+  out = PutLabel(out, format, TileNo, style);
+  out = PutRows(out, format, Buffer.Block(upper, upper_scratch), 8, style.invert);
+  return PutRows(out, format, Buffer.Block(upper + 256, lower_scratch), 4, style.invert);
 }
 
-char* Do1616Tile(char* out, const SourceSlice& Buffer, int32_t column, int32_t row, int32_t& TileNo,
-                 TileStyle style) {
+char* Do1616Tile(char* out, const ListingFormat& format, const SourceSlice& Buffer, int32_t column,
+                 int32_t row, int32_t& TileNo, TileStyle style) {
   uint8_t scratch[4][8];
   const uint64_t top_left = BlockOffset(column, row, 256);
-  out = PutLabel(out, TileNo, style);
-  for (uint64_t half : {uint64_t{0}, uint64_t{128}}) {
-    const uint8_t* left = Buffer.Block(top_left + half, scratch[0]);
-    const uint8_t* right = Buffer.Block(top_left + half + 8, scratch[1]);
-    for (int t = 0; t < 8; ++t) out = PutWideRowLine(out, left[t], right[t], style.invert);
+  const uint8_t* const blocks[4] = {
+      Buffer.Block(top_left, scratch[0]), Buffer.Block(top_left + 8, scratch[1]),
+      Buffer.Block(top_left + 128, scratch[2]), Buffer.Block(top_left + 136, scratch[3])};
+  out = PutLabel(out, format, TileNo, style);
+  const bool wide = format.WideLeft(false).stride != kShortPiece;
+  if (format.Pixels()) {
+    return wide ? PutWideRows<kMaxPiece, true>(out, format, blocks, style.invert)
+                : PutWideRows<kShortPiece, true>(out, format, blocks, style.invert);
   }
-  return out;
+  return wide ? PutWideRows<kMaxPiece, false>(out, format, blocks, style.invert)
+              : PutWideRows<kShortPiece, false>(out, format, blocks, style.invert);
 }
 
 }  // namespace tessary

@@ -8,12 +8,16 @@
 namespace tessary {
 namespace {
 
-using EmitFn = char* (*)(char*, const SourceSlice&, int32_t, int32_t, int32_t&, TileStyle);
+using EmitFn = char* (*)(char*, const ListingFormat&, const SourceSlice&, int32_t, int32_t,
+                         int32_t&, TileStyle);
 
+// Emits one tile into a buffer of exactly format.MaxTileSize() bytes.
 std::string Emit(EmitFn emit, const SourceSlice& slice, int32_t column, int32_t row,
-                 int32_t& tile_no, TileStyle style = {}) {
-  std::vector<char> out(kMaxTileSize);
-  char* end = emit(out.data(), slice, column, row, tile_no, style);
+                 int32_t& tile_no, TileStyle style = {}, const ListingSyntax& syntax = {}) {
+  const ListingFormat format(syntax);
+  std::vector<char> out(format.MaxTileSize());
+  char* end = emit(out.data(), format, slice, column, row, tile_no, style);
+  EXPECT_LE(static_cast<size_t>(end - out.data()) + kMaxPiece, out.size());
   return std::string(out.data(), end);
 }
 
@@ -62,9 +66,19 @@ TEST(Do1616TileTest, FourBlocksAsTwoByteRows) {
   }
 }
 
-TEST(EmittersTest, LargestTileFitsTheReservedRoom) {
-  int32_t tile_no = -1;  // the longest label
-  EXPECT_EQ(Emit(Do1616Tile, SourceSlice(), 14, 0, tile_no).size(), kMaxTileSize);
+// Guards against a tile, with its copies' spare bytes, overrunning the room its format reserves.
+TEST(EmittersTest, LargestTilesFitTheReservedRoom) {
+  const std::string long_prefix(40, 'p');  // longer than a table piece
+  for (const SyntaxProfile& p : kSyntaxProfiles) {
+    for (EmitFn emit : {Do1616Tile, Do812Tile}) {
+      int32_t tile_no = -1;  // the longest label
+      const std::string tile =
+          Emit(emit, SourceSlice(), 0, 0, tile_no, {}, {p.syntax, true, long_prefix});
+      EXPECT_EQ(tile.substr(0, p.symbol_tail ? 48 : 0),
+                p.symbol_tail ? long_prefix + "FFFFFFFF" : "")
+          << p.name;
+    }
+  }
 }
 
 }  // namespace

@@ -1,63 +1,96 @@
-// The tile listing's text: label lines, row lines and byte digits, written from lookup tables.
+// ListingFormat: the tile listing's label and row lines for one syntax, written from tables.
 #pragma once
 
 #include <array>
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
+#include <vector>
 
 #include "notation/hex2.h"
+#include "tiles/syntax.h"
 
 namespace tessary {
 
-// How the tiles are spelled; a host may change it between tiles.
-struct TileStyle {
-  bool labels = true;   // label lines carry "; " and the tile number; otherwise they are empty
-  bool invert = false;  // every digit swapped: "0" for a set bit, "1" for a clear one
+// The longest piece of a line that a table holds, and the stride of short pieces.
+inline constexpr size_t kMaxPiece = 32;
+inline constexpr size_t kShortPiece = 16;
+
+// One piece of text per byte value, all `size` long, stored `stride` bytes apart (kShortPiece
+// or kMaxPiece, at least `size`). Put<kStride>() copies a whole stride and returns the end of the
+// piece: the bytes past it are scratch, which the next piece overwrites.
+struct PieceTable {
+  const char* text;
+  size_t size;
+  size_t stride;
+  template <size_t kStride>
+  char* Put(char* out, uint8_t v) const {
+    std::memcpy(out, text + v * kStride, kStride);
+    return out + size;
+  }
 };
 
-// " .db %01101100" and CR LF.
-inline constexpr size_t kRowLineSize = 16;
-// " .db %11110000,%00001111" and CR LF.
-inline constexpr size_t kWideRowLineSize = 26;
-// "; " with at most eight digits, and CR LF.
-inline constexpr size_t kMaxLabelLineSize = 12;
+// Built once per run from its ListingSyntax: every spelling choice of the syntax is baked into
+// per-byte tables, plain and inverted, so writing a line is a few fixed-size copies with no test
+// on the syntax. Lines end with CR LF.
+class ListingFormat {
+ public:
+  explicit ListingFormat(const ListingSyntax& syntax);
 
-// The whole row line of every byte value, plain ([0]) and inverted ([1]).
-using RowLineTable = std::array<std::array<std::array<char, kRowLineSize>, 256>, 2>;
-extern const RowLineTable kRowLines;
+  // Room that any one tile needs where it is written, the scratch bytes of the copies included.
+  size_t MaxTileSize() const { return max_tile_size_; }
 
-// Each Put* function writes one line, CR LF included, at `out` and returns the end. The caller
-// guarantees room for the line's largest size; nothing is checked. They sit on the hot path of
-// every run, so they are inline.
-
-// "; " and Hex2 of `tile_no`, or an empty line when `labels` is false.
-inline char* PutLabelLine(char* out, int32_t tile_no, bool labels) {
-  if (labels) {
-    *out++ = ';';
-    *out++ = ' ';
-    out = PutHex2(tile_no, out);
+  // The tile number as a comment ("; 0A") or a symbol ("font_0A:"), or an empty line without
+  // `labels`. Returns the end of the line; up to kMaxPiece scratch bytes follow it.
+  char* PutLabelLine(char* out, int32_t tile_no, bool labels) const {
+    if (!labels) return PutSmall(out, crlf_);
+    if (short_head_.size != 0) {
+      out = PutSmall(out, short_head_);
+    } else if (long_head_.size() == kMaxPiece) {
+      std::memcpy(out, long_head_.data(), kMaxPiece);
+      out += head_size_;
+    } else {
+      std::memcpy(out, long_head_.data(), head_size_);
+      out += head_size_;
+    }
+    return PutSmall(PutHex2(tile_no, out), label_tail_);
   }
-  *out++ = '\r';
-  *out++ = '\n';
-  return out;
-}
 
-// " .db %" and the byte digits of `v`, bit 7 first.
-inline char* PutRowLine(char* out, uint8_t v, bool invert) {
-  std::memcpy(out, kRowLines[invert][v].data(), kRowLineSize);
-  return out + kRowLineSize;
-}
+  // An 8x8 or 8x12 row line: " .db %01101100", with " ; .##.##.." when drawing pixels, CR LF.
+  const PieceTable& Rows(bool invert) const { return views_[kRow][invert]; }
 
-// " .db %" with the digits of `left`, then ",%" with the digits of `right`.
-inline char* PutWideRowLine(char* out, uint8_t left, uint8_t right, bool invert) {
-  constexpr size_t kDigitsAt = 6;  // where the eight digits stand in a row line
-  std::memcpy(out, kRowLines[invert][left].data(), kRowLineSize - 2);  // without its CR LF
-  out += kRowLineSize - 2;
-  *out++ = ',';
-  *out++ = '%';
-  std::memcpy(out, kRowLines[invert][right].data() + kDigitsAt, kRowLineSize - kDigitsAt);
-  return out + (kRowLineSize - kDigitsAt);
-}
+  // A 16x16 row line is WideLeft(left), WideRight(right) and, when drawing pixels, PixelsLeft
+  // (left) and PixelsRight(right): " .db %11110000" ",%00001111" " ; ####...." "....####" CR LF.
+  // Without pixels WideRight() ends the line. All but WideLeft() have the short stride.
+  bool Pixels() const { return pixels_; }
+  const PieceTable& WideLeft(bool invert) const { return views_[kWideLeft][invert]; }
+  const PieceTable& WideRight(bool invert) const { return views_[kWideRight][invert]; }
+  const PieceTable& PixelsLeft(bool invert) const { return views_[kPixelsLeft][invert]; }
+  const PieceTable& PixelsRight(bool invert) const { return views_[kPixelsRight][invert]; }
+
+ private:
+  enum Kind { kRow, kWideLeft, kWideRight, kPixelsLeft, kPixelsRight, kKinds };
+  static constexpr size_t kSmall = 8;
+  struct Small {  // a short piece, copied whole
+    std::array<char, kSmall> text{};
+    size_t size = 0;
+  };
+  static char* PutSmall(char* out, const Small& piece) {
+    std::memcpy(out, piece.text.data(), kSmall);
+    return out + piece.size;
+  }
+
+  std::vector<char> text_;  // every table, plain then inverted
+  std::array<std::array<PieceTable, 2>, kKinds> views_;
+  bool pixels_;
+  // The label's head, "; " or the symbol prefix: whole in `short_head_` when it fits, else in
+  // `long_head_`, padded to kMaxPiece when it fits that.
+  Small short_head_;
+  std::vector<char> long_head_;
+  size_t head_size_;
+  Small label_tail_;  // "" or ":" or " */", then CR LF
+  Small crlf_;
+  size_t max_tile_size_;
+};
 
 }  // namespace tessary
