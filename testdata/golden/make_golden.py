@@ -4,10 +4,24 @@
 A small, separate model of the listing (written from the format's description, sharing no
 code with the program), so the golden files do not merely echo the program's own output.
 Understands the flags the cases use: --start/--end/--count-from (decimal or $hex), --no-labels,
---invert, --vertical, --skip even|odd, --shape 8x8|8x12|16x16.
+--invert, --vertical, --skip even|odd, --shape 8x8|8x12|16x16, --syntax NAME, --pixels,
+--label-prefix TEXT.
 """
 import pathlib
 import shlex
+
+
+# Per assembler, from its manual: the data directive, the binary or hex number prefix, the
+# comment's opening and closing, and what follows a symbol (None: no symbols).
+SYNTAXES = {
+    "classic": (" .db ", "%", ";", "", ":"),
+    "rgbds": (" db ", "%", ";", "", ":"),
+    "wla-dx": (" .db ", "%", ";", "", ":"),
+    "sjasmplus": (" db ", "%", ";", "", ""),
+    "kickass": (" .byte ", "%", "//", "", ":"),
+    "vasm": (" dc.b ", "%", ";", "", ":"),
+    "c": ("", "0x", "/*", " */", None),
+}
 
 
 def number(text):
@@ -17,6 +31,7 @@ def number(text):
 def listing(data, flags):
     start, end, count = 0, len(data), 0
     labels, invert, vertical, skip, even, shape = True, False, False, False, True, "8x8"
+    syntax, pixels, prefix = "classic", False, ""
     args = iter(shlex.split(flags))
     for arg in args:
         if arg == "--start": start = number(next(args))
@@ -27,14 +42,32 @@ def listing(data, flags):
         elif arg == "--vertical": vertical = True
         elif arg == "--skip": skip, even = True, next(args) == "even"
         elif arg == "--shape": shape = next(args)
+        elif arg == "--syntax": syntax = next(args)
+        elif arg == "--pixels": pixels = True
+        elif arg == "--label-prefix": prefix = next(args)
         else: raise SystemExit("unknown flag " + arg)
     length = end - start
     buf = data[start:start + length + 256]
     buf = buf + bytes(length + 256 - len(buf))  # past the file: zero bytes
 
+    directive, radix, comment, close, symbol = SYNTAXES[syntax]
+
+    def written(v):
+        return v ^ 0xFF if invert else v
+
     def digits(v):
-        text = format(v, "08b")
-        return text.translate(str.maketrans("01", "10")) if invert else text
+        return radix + format(written(v), "02X" if radix == "0x" else "08b")
+
+    def row_line(*values):
+        # C rows are array elements: each value ends in a comma.
+        if radix == "0x":
+            text = "".join(digits(v) + "," for v in values)
+        else:
+            text = directive + ",".join(digits(v) for v in values)
+        if pixels:
+            picture = "".join(format(written(v), "08b") for v in values)
+            text += " " + comment + " " + picture.replace("0", ".").replace("1", "#") + close
+        return text
 
     lines, tile_no = [], count
 
@@ -42,7 +75,9 @@ def listing(data, flags):
         nonlocal tile_no
         hexed = format(tile_no & 0xFFFFFFFF, "X")
         if len(hexed) % 2: hexed = "0" + hexed
-        lines.append("; " + hexed if labels else "")
+        if not labels: lines.append("")
+        elif prefix and symbol is not None: lines.append(prefix + hexed + symbol)
+        else: lines.append(comment + " " + hexed + close)
         tile_no += 1
 
     if shape == "16x16":
@@ -52,15 +87,14 @@ def listing(data, flags):
                 base = row * 256 + col * 8
                 for half in (0, 128):
                     for t in range(8):
-                        lines.append(" .db %" + digits(buf[base + half + t]) + ",%" +
-                                     digits(buf[base + half + 8 + t]))
+                        lines.append(row_line(buf[base + half + t], buf[base + half + 8 + t]))
     elif shape == "8x12":
         for row in range(length // 256):
             for col in range(16):
                 label()
                 base = row * 256 + col * 8
                 for t in list(range(8)) + [256 + u for u in range(4)]:
-                    lines.append(" .db %" + digits(buf[base + t]))
+                    lines.append(row_line(buf[base + t]))
     else:
         cols = [c for c in range(16) if not skip or (c % 2 == 0) == even]
         rows = range(length // 128)
@@ -69,7 +103,7 @@ def listing(data, flags):
         for col, row in order:
             label()
             for t in range(8):
-                lines.append(" .db %" + digits(buf[row * 128 + col * 8 + t]))
+                lines.append(row_line(buf[row * 128 + col * 8 + t]))
     return "".join(line + "\r\n" for line in lines).encode("ascii")
 
 
