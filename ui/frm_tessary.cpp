@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QComboBox>
 #include <QFile>
 #include <QKeySequence>
 #include <QLabel>
@@ -10,6 +11,7 @@
 #include <QPushButton>
 #include <QSettings>
 #include <QShortcut>
+#include <algorithm>
 #include <iterator>
 
 #include "run/disk_file_system.h"
@@ -68,7 +70,7 @@ frmTessary::frmTessary(FileDialog* dialog, FileSystem* files, QWidget* parent)
   setObjectName(QStringLiteral("frmTessary"));
   setWindowTitle(QStringLiteral("Tessary v2.1"));
   setWindowIcon(AppIcon());
-  setFixedSize(Twips(0, 0, 3675, 2985).size());
+  setFixedSize(Twips(0, 0, 3675, 4020).size());
 
   lblIn = Placed(new QLabel(tr("&Input File:"), this), "lblIn", Twips(120, 0, 690, 195));
   txt1 = Placed(new QLineEdit(this), "txt1", Twips(120, 240, 3135, 285));
@@ -91,6 +93,15 @@ frmTessary::frmTessary(FileDialog* dialog, FileSystem* files, QWidget* parent)
   CHex = NewBox(this, "CHex", "Hex Count From", Twips(120, 2520, 1455, 255), 0);
   txtHex = Placed(new QLineEdit(this), "txtHex", Twips(1680, 2520, 495, 285));
   CEven->setEnabled(false);
+  // The listing's syntax, below the original controls.
+  lblSyntax = Placed(new QLabel(tr("S&yntax:"), this), "lblSyntax", Twips(120, 3000, 0, 0));
+  cboSyntax = Placed(new QComboBox(this), "cboSyntax", Twips(120, 3240, 1770, 330));
+  for (const SyntaxProfile& profile : kSyntaxProfiles) {
+    cboSyntax->addItem(QString::fromLatin1(profile.title), QString::fromLatin1(profile.name));
+  }
+  lblPrefix = Placed(new QLabel(tr("&Label prefix:"), this), "lblPrefix", Twips(1920, 3000, 0, 0));
+  txtPrefix = Placed(new QLineEdit(this), "txtPrefix", Twips(1920, 3240, 1335, 285));
+  CPixels = NewBox(this, "CPixels", "&Pixel comments", Twips(120, 3660, 1695, 255), 0);
 
   QFont terminal(QStringLiteral("Terminal"));
   terminal.setStyleHint(QFont::TypeWriter);
@@ -103,16 +114,22 @@ frmTessary::frmTessary(FileDialog* dialog, FileSystem* files, QWidget* parent)
   lblOut->setBuddy(txt2);
   Label1->setBuddy(txtStart);
   Label2->setBuddy(txtEnd);
+  lblSyntax->setBuddy(cboSyntax);
+  lblPrefix->setBuddy(txtPrefix);
   FitWindowFont(this);
 
-  QWidget* const order[] = {txt1,  cmdBrowse, txt2,    txtStart, txtEnd,   cmdGo, CVert, CAppend,
-                            CSkip, CEven,     CInvert, C1616,    C812Mask, CHex,  txtHex};
+  QWidget* const order[] = {txt1,     cmdBrowse, txt2,   txtStart,  txtEnd,    cmdGo,
+                            CVert,    CAppend,   CSkip,  CEven,     CInvert,   C1616,
+                            C812Mask, CHex,      txtHex, cboSyntax, txtPrefix, CPixels};
   for (size_t i = 1; i < std::size(order); ++i) setTabOrder(order[i - 1], order[i]);
   txt1->setFocus();
 
   connect(cmdGo, &QPushButton::clicked, this, &frmTessary::cmdGo_Click);
   connect(cmdBrowse, &QPushButton::clicked, this, &frmTessary::cmdBrowse_Click);
   connect(CSkip, &CheckBox::valueChanged, this, &frmTessary::CSkip_Click);
+  connect(CHex, &CheckBox::valueChanged, this, &frmTessary::UpdatePrefixEnabled);
+  connect(cboSyntax, &QComboBox::currentIndexChanged, this, &frmTessary::UpdatePrefixEnabled);
+  UpdatePrefixEnabled();
   auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
   connect(escape, &QShortcut::activated, this, &frmTessary::Form_EscapeKey);
 }
@@ -167,7 +184,17 @@ RunOptions frmTessary::TakeOptions() const {
   options.start_text = txtStart->text().toStdString();
   options.end_text = txtEnd->text().toStdString();
   options.shape = ShapeFromBoxes(C1616->value(), C812Mask->value());
+  options.listing = TakeListing();
   return options;
+}
+
+// The syntax row: pixels only at the value 1, like Invert; a disabled prefix is not used.
+ListingSyntax frmTessary::TakeListing() const {
+  ListingSyntax listing;
+  listing.syntax = kSyntaxProfiles[std::max(0, cboSyntax->currentIndex())].syntax;
+  listing.pixels = CPixels->value() == 1;
+  if (txtPrefix->isEnabled()) listing.label_prefix = txtPrefix->text().toStdString();
+  return listing;
 }
 
 void frmTessary::cmdGo_Click() {
@@ -187,6 +214,11 @@ void frmTessary::cmdBrowse_Click() {
 }
 
 void frmTessary::CSkip_Click() { CEven->setEnabled(CSkip->value() != 0); }
+
+void frmTessary::UpdatePrefixEnabled() {
+  const int index = std::max(0, cboSyntax->currentIndex());
+  txtPrefix->setEnabled(CHex->value() != 0 && kSyntaxProfiles[index].symbol_tail != nullptr);
+}
 
 void frmTessary::Form_EscapeKey() {
   if (Busy) cancel_requested_ = true;

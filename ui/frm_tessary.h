@@ -10,6 +10,7 @@
 #include "run/options.h"
 
 class QCloseEvent;
+class QComboBox;
 class QLabel;
 class QLineEdit;
 class QPushButton;
@@ -46,6 +47,8 @@ class frmTessary : public QWidget, private RunHost {
   void cmdGo_Click();
   void cmdBrowse_Click();
   void CSkip_Click();
+  // Enables the label prefix only where label lines can carry symbols.
+  void UpdatePrefixEnabled();
   void Form_EscapeKey();
 
  protected:
@@ -55,6 +58,7 @@ class frmTessary : public QWidget, private RunHost {
  private:
   void Form_QueryUnload(bool& Cancel);
   RunOptions TakeOptions() const;
+  ListingSyntax TakeListing() const;
 
   std::chrono::nanoseconds YieldInterval() const override { return yield_interval_; }
   bool Yield() override;
@@ -81,6 +85,11 @@ class frmTessary : public QWidget, private RunHost {
   CheckBox* C812Mask;
   CheckBox* CHex;
   QLineEdit* txtHex;
+  QLabel* lblSyntax;
+  QComboBox* cboSyntax;
+  QLabel* lblPrefix;
+  QLineEdit* txtPrefix;
+  CheckBox* CPixels;
 
   std::unique_ptr<FileDialog> own_dialog_;
   FileDialog* cmd;  // the file-open dialog of the browse button

@@ -2,6 +2,7 @@
 #include "ui/frm_tessary.h"
 
 #include <QApplication>
+#include <QComboBox>
 #include <QLabel>
 #include <QPushButton>
 #include <QStyleOptionButton>
@@ -37,12 +38,17 @@ const Control kLayout[] = {
     {"C812Mask", "tessary::CheckBox", "8x12 Masked", 2040, 2160, 1455, 255, 0},
     {"CHex", "tessary::CheckBox", "Hex Count From", 120, 2520, 1455, 255, 0},
     {"txtHex", "QLineEdit", "", 1680, 2520, 495, 285, -1},
+    {"cboSyntax", "QComboBox", "", 120, 3240, 1770, 330, -1},
+    {"txtPrefix", "QLineEdit", "", 1920, 3240, 1335, 285, -1},
+    {"CPixels", "tessary::CheckBox", "&Pixel comments", 120, 3660, 1695, 255, 0},
     {"lblIn", "QLabel", "&Input File:", 120, 0, 0, 0, -1},
     {"lblOut", "QLabel", "&Output File:", 120, 600, 0, 0, -1},
     {"Label1", "QLabel", "&Start Offset:", 120, 1200, 0, 0, -1},
     {"Label2", "QLabel", "&End Offset:", 1920, 1200, 0, 0, -1},
+    {"lblSyntax", "QLabel", "S&yntax:", 120, 3000, 0, 0, -1},
+    {"lblPrefix", "QLabel", "&Label prefix:", 1920, 3000, 0, 0, -1},
 };
-constexpr int kFocusable = 15;
+constexpr int kFocusable = 18;
 
 QString FocusName() { return QApplication::focusWidget()->objectName(); }
 
@@ -57,7 +63,7 @@ class FrmTessaryTest : public QObject {
   void layoutKeyboardAndFit() {
     frmTessary form;
     QCOMPARE(form.windowTitle(), QStringLiteral("Tessary v2.1"));
-    QCOMPARE(form.minimumSize(), QSize(3675 / 15, 2985 / 15));
+    QCOMPARE(form.minimumSize(), QSize(3675 / 15, 4020 / 15));
     QCOMPARE(form.maximumSize(), form.minimumSize());
     for (const Control& c : kLayout) {
       auto* w = form.findChild<QWidget*>(c.name);
@@ -67,7 +73,8 @@ class FrmTessaryTest : public QObject {
       QCOMPARE(w->geometry(), c.width ? px : QRect(px.topLeft(), w->size()));
       QCOMPARE(w->property("text").toString(), QString(c.caption));
       if (auto* box = qobject_cast<CheckBox*>(w)) QCOMPARE(box->value(), c.value);
-      QCOMPARE(w->isEnabled(), QByteArray(c.name) != "CEven");
+      // Before the settings load, Hex Count From is unchecked, which disables the prefix.
+      QCOMPARE(w->isEnabled(), QByteArray(c.name) != "CEven" && QByteArray(c.name) != "txtPrefix");
     }
 
     form.show();
@@ -81,7 +88,9 @@ class FrmTessaryTest : public QObject {
     }
 
     const std::pair<Qt::Key, const char*> access_keys[] = {
-        {Qt::Key_I, "txt1"}, {Qt::Key_O, "txt2"}, {Qt::Key_S, "txtStart"}, {Qt::Key_E, "txtEnd"}};
+        {Qt::Key_I, "txt1"},   {Qt::Key_O, "txt2"},      {Qt::Key_S, "txtStart"},
+        {Qt::Key_E, "txtEnd"}, {Qt::Key_Y, "cboSyntax"}, {Qt::Key_L, "txtPrefix"},
+        {Qt::Key_P, "CPixels"}};
     for (const auto& [key, target] : access_keys) {
       form.findChild<QWidget*>("txtHex")->setFocus();
       QTest::keyClick(QApplication::focusWidget(), key, Qt::AltModifier);
@@ -135,6 +144,29 @@ class FrmTessaryTest : public QObject {
       QCOMPARE(skip->value(), expected);
       QCOMPARE(even->isEnabled(), expected == 1);
       QCOMPARE(even->value(), 1);
+    }
+  }
+
+  // Guards against a label prefix offered where label lines are empty or cannot be symbols.
+  void prefixNeedsLabelsAndSymbols() {
+    frmTessary form;
+    auto* hex = form.findChild<CheckBox*>("CHex");
+    auto* syntax = form.findChild<QComboBox*>("cboSyntax");
+    auto* prefix = form.findChild<QWidget*>("txtPrefix");
+    QCOMPARE(syntax->count(), 16);
+    const struct {
+      int hex;
+      const char* syntax;
+      bool enabled;
+    } cases[] = {{1, "classic", true},
+                 {0, "ca65", false},
+                 {2, "ca65", true},
+                 {1, "c", false},
+                 {1, "gas", true}};
+    for (const auto& c : cases) {
+      hex->setValue(c.hex);
+      syntax->setCurrentIndex(syntax->findData(QString(c.syntax)));
+      QCOMPARE(prefix->isEnabled(), c.enabled);
     }
   }
 };

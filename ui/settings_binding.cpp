@@ -1,5 +1,6 @@
 #include "ui/settings_binding.h"
 
+#include <QComboBox>
 #include <QDir>
 #include <QFileInfo>
 #include <QLineEdit>
@@ -7,6 +8,7 @@
 #include <QStringList>
 #include <array>
 
+#include "tiles/syntax.h"
 #include "ui/check_box.h"
 
 namespace tessary {
@@ -20,8 +22,9 @@ struct SettingsEntry {
   bool is_box;  // a check box, stored as the decimal text of its value 0, 1 or 2
 };
 
-// The thirteen entries, in the order in which they are loaded and saved.
-const std::array<SettingsEntry, 13> kSettingsEntries = {{
+// The entries, in the order in which they are loaded and saved: the thirteen of the original
+// window, then the listing's syntax row. The syntax is stored by its --syntax name.
+const std::array<SettingsEntry, 16> kSettingsEntries = {{
     {"txt1", "Files", "File1", "Click on *", false},
     {"txt2", "Files", "File2", "Type in target file", false},
     {"txtStart", "Range", "Range1", "$0", false},
@@ -35,6 +38,9 @@ const std::array<SettingsEntry, 13> kSettingsEntries = {{
     {"C812Mask", "Flags", "812", "0", true},
     {"CHex", "Flags", "CHex", "1", true},
     {"txtHex", "Flags", "txtHex", "$00", false},
+    {"cboSyntax", "Format", "Syntax", "classic", false},
+    {"CPixels", "Format", "Pixels", "0", true},
+    {"txtPrefix", "Format", "LabelPrefix", "", false},
 }};
 
 QString KeyOf(const SettingsEntry& entry) {
@@ -81,6 +87,10 @@ void LoadSettings(QSettings& settings, QWidget* form) {
       if (auto* box = form->findChild<CheckBox*>(name)) box->setValue(BoxValue(text, entry));
     } else if (auto* field = form->findChild<QLineEdit*>(name)) {
       field->setText(text);
+    } else if (auto* combo = form->findChild<QComboBox*>(name)) {
+      // An unknown name loads as the first item, classic.
+      const std::optional<Syntax> syntax = SyntaxNamed(text.toStdString());
+      combo->setCurrentIndex(syntax ? static_cast<int>(*syntax) : 0);
     }
   }
 }
@@ -94,6 +104,8 @@ QString SaveSettings(QSettings& settings, const QWidget* form) {
       }
     } else if (const auto* field = form->findChild<const QLineEdit*>(name)) {
       settings.setValue(KeyOf(entry), field->text());
+    } else if (const auto* combo = form->findChild<const QComboBox*>(name)) {
+      settings.setValue(KeyOf(entry), combo->currentData().toString());
     }
   }
   settings.sync();

@@ -1,4 +1,5 @@
 // Tests of the saved settings: first start, round trip, stored boxes, an unwritable store.
+#include <QComboBox>
 #include <QFile>
 #include <QLineEdit>
 #include <QSettings>
@@ -30,16 +31,19 @@ class SettingsBindingTest : public QObject {
              QStringList({"Files/File1=Click on *", "Files/File2=Type in target file",
                           "Flags/1616=0", "Flags/812=0", "Flags/Append=0", "Flags/CHex=1",
                           "Flags/Even=1", "Flags/Invert=0", "Flags/Skip=0", "Flags/Vertical=1",
-                          "Flags/txtHex=$00", "Range/Range1=$0", "Range/Range2=$100"}));
+                          "Flags/txtHex=$00", "Format/LabelPrefix=", "Format/Pixels=0",
+                          "Format/Syntax=classic", "Range/Range1=$0", "Range/Range2=$100"}));
   }
 
   // Every entry comes back as typed: case, blanks, commas, quotes, an empty text, a grayed box.
   void roundTrip() {
     // clang-format off
     const QStringList names = {"txt1", "txt2", "txtStart", "txtEnd", "txtHex", "CVert", "CAppend",
-                               "CSkip", "CEven", "CInvert", "C1616", "C812Mask", "CHex"};
+                               "CSkip", "CEven", "CInvert", "C1616", "C812Mask", "CHex",
+                               "cboSyntax", "CPixels", "txtPrefix"};
     const QStringList typed = {"/home/Ann/GFX, old/Font #1.CHR", "  C:\\Out\\font=\"x\";.H  ",
-                               "$ff", "", "'é", "0", "1", "1", "0", "1", "1", "2", "0"};
+                               "$ff", "", "'é", "0", "1", "1", "0", "1", "1", "2", "0",
+                               "kickass", "1", "font_"};
     // clang-format on
     for (bool saving : {true, false}) {
       frmTessary form;
@@ -47,6 +51,11 @@ class SettingsBindingTest : public QObject {
       for (qsizetype i = 0; i < names.size(); ++i) {
         auto* box = form.findChild<CheckBox*>(names[i]);
         auto* field = form.findChild<QLineEdit*>(names[i]);
+        if (auto* combo = form.findChild<QComboBox*>(names[i])) {
+          if (saving) combo->setCurrentIndex(combo->findData(typed[i]));
+          QCOMPARE(combo->currentData().toString(), typed[i]);
+          continue;
+        }
         QVERIFY2(box || field, qPrintable(names[i]));
         if (saving) {
           box ? box->setValue(typed[i].toInt()) : field->setText(typed[i]);
@@ -88,6 +97,19 @@ class SettingsBindingTest : public QObject {
     QCOMPARE(form.findChild<CheckBox*>("CVert")->value(), vertical);
     QCOMPARE(even->isEnabled(), skip != 0);
     QCOMPARE(even->value(), 0);
+  }
+
+  // A stored syntax name is read in any letter case; an unknown one loads as classic.
+  void storedSyntax() {
+    const std::pair<const char*, const char*> cases[] = {
+        {"ca65", "ca65"}, {"KickAss", "kickass"}, {"masm", "classic"}, {"", "classic"}};
+    for (const auto& [stored, loaded] : cases) {
+      QSettings("Tessary", "Tessary").setValue("Format/Syntax", stored);
+      frmTessary form;
+      form.findChild<QComboBox*>("cboSyntax")->setCurrentIndex(3);  // neither of the results
+      form.show();
+      QCOMPARE(form.findChild<QComboBox*>("cboSyntax")->currentData().toString(), loaded);
+    }
   }
 
   // A store that cannot be written: the user is told why, and the window still closes.

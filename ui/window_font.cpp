@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -37,6 +38,11 @@ bool LineEditFits(const QLineEdit& edit) {
   return edit.fontMetrics().height() + 2 * frame + 2 <= edit.height();
 }
 
+bool ComboBoxFits(const QComboBox& combo) {
+  const QSize need = combo.sizeHint();  // room for its longest item
+  return need.width() <= combo.width() && need.height() <= combo.height();
+}
+
 bool LabelFits(const QLabel& label, const QWidget& form) {
   const QRect needed(label.pos(), label.sizeHint());
   if (!form.rect().contains(needed)) return false;
@@ -55,6 +61,8 @@ bool AllFit(const QWidget& form) {
       if (!ButtonFits(*button)) return false;
     } else if (const auto* edit = qobject_cast<const QLineEdit*>(child)) {
       if (!LineEditFits(*edit)) return false;
+    } else if (const auto* combo = qobject_cast<const QComboBox*>(child)) {
+      if (!ComboBoxFits(*combo)) return false;
     } else if (const auto* label = qobject_cast<const QLabel*>(child)) {
       if (!LabelFits(*label, form)) return false;
     }

@@ -1,5 +1,6 @@
 // Tests of runs started from the window: the listing, failure, close guard, Go!, Esc, live boxes.
 #include <QApplication>
+#include <QComboBox>
 #include <QFile>
 #include <QLineEdit>
 #include <QProcess>
@@ -9,6 +10,7 @@
 #include <QTimer>
 
 #include "run/mem_file_system.h"
+#include "run/run.h"
 #include "ui/check_box.h"
 #include "ui/frm_tessary.h"
 #include "ui/test_env.h"
@@ -160,6 +162,38 @@ class WindowRunTest : public QObject {
     QVERIFY(w.files.files["out"].size() > 64 * 1024);
     QVERIFY(w.form.close());
     QVERIFY(QFile::exists(testing::SettingsFile()));
+  }
+
+  // Go! lists in the chosen syntax, with pixels and symbols, as the run itself does; a bad
+  // prefix is refused naming its field, and a disabled one is not used.
+  void syntaxRowReachesTheRun() {
+    MemWindow w(1024);
+    auto* syntax = w.form.findChild<QComboBox*>("cboSyntax");
+    auto* prefix = w.form.findChild<QLineEdit*>("txtPrefix");
+    syntax->setCurrentIndex(syntax->findData(QString("kickass")));
+    w.form.findChild<CheckBox*>("CPixels")->setValue(1);
+    prefix->setText("t_");
+    w.Go();
+    RunOptions options;
+    options.input_path = "in";
+    options.output_path = "expected";
+    options.end_text = "1024";
+    options.listing = {Syntax::kKickass, true, "t_"};
+    FixedStyleHost host({});
+    QCOMPARE(int(Run(options, host, w.files).status), int(RunStatus::kDone));
+    QCOMPARE(w.files.files["out"], w.files.files["expected"]);
+
+    prefix->setText("9t");
+    testing::MessageBoxWatch watch;
+    w.Go();
+    QCOMPARE(watch.texts().size(), 1);
+    QVERIFY2(watch.texts()[0].startsWith("Label prefix \"9t\" is not a symbol name"),
+             qPrintable(watch.texts()[0]));
+    QCOMPARE(w.files.files["out"], w.files.files["expected"]);
+
+    w.form.findChild<CheckBox*>("CHex")->setValue(0);
+    w.Go();
+    QVERIFY(QString::fromStdString(w.files.files["out"]).startsWith("\r\n .byte %"));
   }
 
   // "Invert" and "Hex Count From" changed while a run pauses apply from a later tile on.
