@@ -23,16 +23,6 @@ TEST(CliArgsTest, DefaultsAndValuesThatLookLikeOptions) {
   EXPECT_EQ(defaults.options.tile_number_text, "$00");
   EXPECT_TRUE(defaults.style.labels);
   EXPECT_EQ(defaults.options.shape, Shape::k8x8);
-  EXPECT_EQ(defaults.options.listing.syntax, Syntax::kClassic);
-  EXPECT_FALSE(defaults.options.listing.pixels);
-  EXPECT_EQ(defaults.options.listing.label_prefix, "");
-
-  CliRequest listing;  // syntax names in any letter case
-  ASSERT_FALSE(
-      ParseCliArgs({"--syntax=WLA-Dx", "--pixels", "--label-prefix", "_t9", "a", "b"}, &listing));
-  EXPECT_EQ(listing.options.listing.syntax, Syntax::kWlaDx);
-  EXPECT_TRUE(listing.options.listing.pixels);
-  EXPECT_EQ(listing.options.listing.label_prefix, "_t9");
 
   CliRequest negative;  // a value may begin with "-"
   ASSERT_FALSE(ParseCliArgs({"--start", "-5", "--", "--odd name", "out"}, &negative));
@@ -60,9 +50,6 @@ TEST(CliArgsTest, UsageErrors) {
       {{"--label-prefix", "9lives", "a", "b"},
        "--label-prefix \"9lives\" is not a symbol name: use letters, digits and _, and begin with "
        "a letter or _"},
-      {{"--label-prefix=t-", "a", "b"},
-       "--label-prefix \"t-\" is not a symbol name: use letters, "
-       "digits and _, and begin with a letter or _"},
       {{"--label-prefix", "t", "--no-labels", "a", "b"},
        "--label-prefix needs label lines, and --no-labels leaves them empty"},
       {{"--syntax", "C", "--label-prefix", "t", "a", "b"},

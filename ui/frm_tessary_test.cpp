@@ -154,19 +154,12 @@ class FrmTessaryTest : public QObject {
     auto* syntax = form.findChild<QComboBox*>("cboSyntax");
     auto* prefix = form.findChild<QWidget*>("txtPrefix");
     QCOMPARE(syntax->count(), 16);
-    const struct {
-      int hex;
-      const char* syntax;
-      bool enabled;
-    } cases[] = {{1, "classic", true},
-                 {0, "ca65", false},
-                 {2, "ca65", true},
-                 {1, "c", false},
-                 {1, "gas", true}};
-    for (const auto& c : cases) {
-      hex->setValue(c.hex);
-      syntax->setCurrentIndex(syntax->findData(QString(c.syntax)));
-      QCOMPARE(prefix->isEnabled(), c.enabled);
+    // Hex Count From's value, the syntax, whether the prefix is enabled.
+    for (const auto& [box, name, enabled] :
+         {std::tuple(1, "classic", true), {0, "ca65", false}, {2, "ca65", true}, {1, "c", false}}) {
+      hex->setValue(box);
+      syntax->setCurrentIndex(syntax->findData(QString(name)));
+      QCOMPARE(prefix->isEnabled(), enabled);
     }
   }
 };
