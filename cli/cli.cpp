@@ -163,6 +163,24 @@ std::optional<std::string> ParseCliArgs(const std::vector<std::string>& args, Cl
   return std::nullopt;
 }
 
+// `text` with its blanks after commas turned into line breaks where a line would pass 80
+// columns; later lines are indented by `indent`.
+std::string Wrapped(std::string text, size_t indent) {
+  size_t line_start = 0;
+  size_t last_break = std::string::npos;
+  for (size_t at = text.find(", "); at != std::string::npos; at = text.find(", ", at + 1)) {
+    if (at + 2 - line_start + indent > 80 && last_break != std::string::npos) {
+      std::string line_break(1, '\n');
+      line_break.append(indent, ' ');
+      text.replace(last_break, 1, line_break);
+      line_start = last_break + 1;
+      at += indent;
+    }
+    last_break = at + 1;
+  }
+  return text;
+}
+
 std::string CliUsage() {
   return "Usage: tessary-cli [OPTIONS] INPUT OUTPUT\n"
          "Lists a byte range of INPUT as 8x8 one-bit tiles in assembler source.\n"
@@ -183,7 +201,7 @@ std::string CliUsage() {
          "  --label-prefix TEXT  label lines define the symbol TEXT and the tile number\n"
          "  --help, --version\n"
          "Syntax names: " +
-         SyntaxNames() +
+         Wrapped(SyntaxNames(), 14) +
          "\n"
          "Numbers: $ hexadecimal, % binary, 'c a character code, otherwise decimal.\n"
          "Exit status: 0 listing written, 1 error or nothing to list, 2 usage error.\n";
