@@ -13,18 +13,21 @@ char* PutLabel(char* out, const ListingFormat& format, int32_t& TileNo, TileStyl
   return out;
 }
 
+// The table is taken apart into scalars, which stay in registers through the lines.
 template <size_t kStride>
-char* PutRowsOf(char* out, const PieceTable& rows, const uint8_t* bytes, int count) {
-  for (int t = 0; t < count; ++t) out = rows.Put<kStride>(out, bytes[t]);
+char* PutRowsOf(char* out, const char* text, size_t size, const uint8_t* bytes, int count) {
+  for (int t = 0; t < count; ++t) out = PutPiece<kStride>(out, text, size, bytes[t]);
   return out;
 }
 
 // The table's stride is chosen once per tile, never per line.
 char* PutRows(char* out, const ListingFormat& format, const uint8_t* bytes, int count,
               bool invert) {
-  const PieceTable rows = format.Rows(invert);  // a copy: its size stays in a register
-  if (rows.stride == kShortPiece) return PutRowsOf<kShortPiece>(out, rows, bytes, count);
-  return PutRowsOf<kMaxPiece>(out, rows, bytes, count);
+  const PieceTable& rows = format.Rows(invert);
+  if (rows.stride == kShortPiece) {
+    return PutRowsOf<kShortPiece>(out, rows.text, rows.size, bytes, count);
+  }
+  return PutRowsOf<kMaxPiece>(out, rows.text, rows.size, bytes, count);
 }
 
 // The 16 two-byte lines of a 16x16 tile whose blocks are `blocks` (top left, top right, bottom
@@ -33,16 +36,19 @@ template <size_t kLeftStride, bool kPixels>
 char* PutWideRows(char* out, const ListingFormat& format, const uint8_t* const (&blocks)[4],
                   bool invert) {
   constexpr size_t kShort = kShortPiece;
-  const PieceTable first = format.WideLeft(invert), second = format.WideRight(invert);
-  const PieceTable first_pixels = format.PixelsLeft(invert);
-  const PieceTable second_pixels = format.PixelsRight(invert);
+  const char *a = format.WideLeft(invert).text, *b = format.WideRight(invert).text;
+  const char *c = format.PixelsLeft(invert).text, *d = format.PixelsRight(invert).text;
+  const size_t a_size = format.WideLeft(invert).size, b_size = format.WideRight(invert).size;
+  const size_t c_size = format.PixelsLeft(invert).size, d_size = format.PixelsRight(invert).size;
   for (int half = 0; half < 4; half += 2) {
     const uint8_t* left = blocks[half];
     const uint8_t* right = blocks[half + 1];
     for (int t = 0; t < 8; ++t) {
-      out = second.Put<kShort>(first.Put<kLeftStride>(out, left[t]), right[t]);
+      out = PutPiece<kLeftStride>(out, a, a_size, left[t]);
+      out = PutPiece<kShort>(out, b, b_size, right[t]);
       if constexpr (kPixels) {
-        out = second_pixels.Put<kShort>(first_pixels.Put<kShort>(out, left[t]), right[t]);
+        out = PutPiece<kShort>(out, c, c_size, left[t]);
+        out = PutPiece<kShort>(out, d, d_size, right[t]);
       }
     }
   }

@@ -17,18 +17,21 @@ inline constexpr size_t kMaxPiece = 32;
 inline constexpr size_t kShortPiece = 16;
 
 // One piece of text per byte value, all `size` long, stored `stride` bytes apart (kShortPiece
-// or kMaxPiece, at least `size`). Put<kStride>() copies a whole stride and returns the end of the
-// piece: the bytes past it are scratch, which the next piece overwrites.
+// or kMaxPiece, at least `size`).
 struct PieceTable {
   const char* text;
   size_t size;
   size_t stride;
-  template <size_t kStride>
-  char* Put(char* out, uint8_t v) const {
-    std::memcpy(out, text + v * kStride, kStride);
-    return out + size;
-  }
 };
+
+// Writes the piece of byte `v` from a table `text` of stride `kStride`: copies a whole stride and
+// returns the end of the piece. The bytes past it are scratch, which the next piece overwrites.
+// Callers keep `text` and `size` in locals, so that they stay in registers through the lines.
+template <size_t kStride>
+inline char* PutPiece(char* out, const char* text, size_t size, uint8_t v) {
+  std::memcpy(out, text + v * kStride, kStride);
+  return out + size;
+}
 
 // Built once per run from its ListingSyntax: every spelling choice of the syntax is baked into
 // per-byte tables, plain and inverted, so writing a line is a few fixed-size copies with no test
