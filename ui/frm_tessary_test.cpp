@@ -2,7 +2,6 @@
 #include "ui/frm_tessary.h"
 
 #include <QApplication>
-#include <QComboBox>
 #include <QLabel>
 #include <QPushButton>
 #include <QStyleOptionButton>
@@ -144,22 +143,6 @@ class FrmTessaryTest : public QObject {
       QCOMPARE(skip->value(), expected);
       QCOMPARE(even->isEnabled(), expected == 1);
       QCOMPARE(even->value(), 1);
-    }
-  }
-
-  // Guards against a label prefix offered where label lines are empty or cannot be symbols.
-  void prefixNeedsLabelsAndSymbols() {
-    frmTessary form;
-    auto* hex = form.findChild<CheckBox*>("CHex");
-    auto* syntax = form.findChild<QComboBox*>("cboSyntax");
-    auto* prefix = form.findChild<QWidget*>("txtPrefix");
-    QCOMPARE(syntax->count(), 16);
-    // Hex Count From's value, the syntax, whether the prefix is enabled.
-    for (const auto& [box, name, enabled] :
-         {std::tuple(1, "classic", true), {0, "ca65", false}, {2, "ca65", true}, {1, "c", false}}) {
-      hex->setValue(box);
-      syntax->setCurrentIndex(syntax->findData(QString(name)));
-      QCOMPARE(prefix->isEnabled(), enabled);
     }
   }
 };

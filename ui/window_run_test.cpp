@@ -165,7 +165,8 @@ class WindowRunTest : public QObject {
   }
 
   // Go! lists in the chosen syntax, with pixels and symbols, as the run itself does; a bad
-  // prefix is refused naming its field, and a disabled one is not used.
+  // prefix is refused naming its field. Guards against a prefix used while it is disabled
+  // (Hex Count From unchecked, or a syntax without symbols).
   void syntaxRowReachesTheRun() {
     MemWindow w(1024);
     auto* syntax = w.form.findChild<QComboBox*>("cboSyntax");
@@ -194,6 +195,10 @@ class WindowRunTest : public QObject {
     w.form.findChild<CheckBox*>("CHex")->setValue(0);
     w.Go();
     QVERIFY(QString::fromStdString(w.files.files["out"]).startsWith("\r\n .byte %"));
+    w.form.findChild<CheckBox*>("CHex")->setValue(2);  // grayed: label lines, still numbered
+    syntax->setCurrentIndex(syntax->findData(QString("c")));
+    w.Go();
+    QVERIFY(QString::fromStdString(w.files.files["out"]).startsWith("/* 00 */\r\n0x"));
   }
 
   // "Invert" and "Hex Count From" changed while a run pauses apply from a later tile on.
