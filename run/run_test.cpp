@@ -63,6 +63,7 @@ TEST_F(RunTest, QuietStopsTouchNoFile) {
     std::string start, end, message;
   } cases[] = {
       {"10", "9", "End Offset 9 is below Start Offset 10; nothing to list"},
+      {"10", "10", "the range from 10 to 10 holds fewer than 8 bytes; nothing to list"},
       {"$10", "$17", "the range from 16 to 23 holds fewer than 8 bytes; nothing to list"},
       // The difference wraps to -1.
       {"-2147483648", "2147483647",

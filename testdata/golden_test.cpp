@@ -1,7 +1,8 @@
 // Whole listings: every folder under testdata/golden holds case.bin (the input), case.flags
-// (tessary-cli options) and case.asm (the expected listing).
+// (tessary-cli options) and case.asm (the expected listing). Each folder is a test of its own.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <sstream>
 #include <string>
@@ -18,35 +19,57 @@ namespace {
 
 namespace fs = std::filesystem;
 
-std::vector<std::string> Words(const std::string& text) {
-  std::istringstream in(text);
-  std::vector<std::string> words;
-  for (std::string word; in >> word;) words.push_back(word);
-  return words;
-}
-
-TEST(GoldenTest, ListingsMatchByteForByte) {
-  int cases = 0;
-  for (const auto& entry : fs::directory_iterator(TESSARY_GOLDEN_DIR)) {
-    if (!fs::exists(entry.path() / "case.bin")) continue;
-    ++cases;
-    SCOPED_TRACE(entry.path().filename().string());
-    std::vector<std::string> args = Words(ReadWholeFile(entry.path() / "case.flags"));
-    args.push_back("case.bin");
-    args.push_back("out.asm");
-    CliRequest request;
-    ASSERT_FALSE(ParseCliArgs(args, &request).has_value());
-
-    MemFileSystem files;
-    files.files["case.bin"] = ReadWholeFile(entry.path() / "case.bin");
-    FixedStyleHost host(request.style);
-    const RunResult result = tessary::Run(request.options, host, files);
-    ASSERT_EQ(result.status, RunStatus::kDone) << result.message;
-    EXPECT_TRUE(files.files["out.asm"] == ReadWholeFile(entry.path() / "case.asm"))
-        << "listing differs from case.asm";
+std::vector<std::string> Split(const std::string& text, const std::string& separator) {
+  std::vector<std::string> parts;
+  for (size_t from = 0, at; from < text.size(); from = at + separator.size()) {
+    at = std::min(text.find(separator, from), text.size());
+    parts.push_back(text.substr(from, at - from));
   }
-  EXPECT_GE(cases, 14);
+  return parts;
 }
+
+// "" when the listings are equal, else the first line where they part.
+std::string FirstDifference(const std::string& want, const std::string& got) {
+  if (want == got) return "";
+  const std::vector<std::string> w = Split(want, "\r\n"), g = Split(got, "\r\n");
+  size_t line = 0;
+  while (line < w.size() && line < g.size() && w[line] == g[line]) ++line;
+  auto at = [line](const std::vector<std::string>& lines) {
+    return line < lines.size() ? "\"" + lines[line] + "\"" : std::string("(end)");
+  };
+  return "line " + std::to_string(line + 1) + ": expected " + at(w) + ", got " + at(g);
+}
+
+std::vector<std::string> CaseNames() {
+  std::vector<std::string> names;
+  for (const auto& entry : fs::directory_iterator(TESSARY_GOLDEN_DIR)) {
+    if (fs::exists(entry.path() / "case.bin")) names.push_back(entry.path().filename().string());
+  }
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+class GoldenTest : public ::testing::TestWithParam<std::string> {};
+
+TEST_P(GoldenTest, ListingMatchesByteForByte) {
+  const fs::path dir = fs::path(TESSARY_GOLDEN_DIR) / GetParam();
+  std::istringstream flags(ReadWholeFile(dir / "case.flags"));
+  std::vector<std::string> args;
+  for (std::string word; flags >> word;) args.push_back(word);
+  args.insert(args.end(), {"case.bin", "out.asm"});
+  CliRequest request;
+  ASSERT_FALSE(ParseCliArgs(args, &request).has_value());
+
+  MemFileSystem files;
+  files.files["case.bin"] = ReadWholeFile(dir / "case.bin");
+  FixedStyleHost host(request.style);
+  const RunResult result = tessary::Run(request.options, host, files);
+  ASSERT_EQ(result.status, RunStatus::kDone) << result.message;
+  EXPECT_EQ(FirstDifference(ReadWholeFile(dir / "case.asm"), files.files["out.asm"]), "");
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, GoldenTest, ::testing::ValuesIn(CaseNames()),
+                         [](const auto& info) { return info.param; });
 
 }  // namespace
 }  // namespace tessary
