@@ -1,8 +1,13 @@
 #include "run/disk_file_system.h"
 
 #include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
+#include <csignal>
 #include <filesystem>
+#include <regex>
 
 #include "testdata/scratch_dir.h"
 
@@ -18,8 +23,17 @@ class DiskFileSystemTest : public ::testing::Test {
     scratch_.Put(name, content);
   }
   std::string Get(const std::string& name) const { return scratch_.Get(name); }
-  size_t Entries() const {
-    return static_cast<size_t>(std::distance(fs::directory_iterator(dir_), {}));
+  uid_t Owner(const std::string& name) const {
+    struct stat info = {};
+    return stat(Path(name).c_str(), &info) == 0 ? info.st_uid : static_cast<uid_t>(-1);
+  }
+  std::vector<std::string> Hidden() const {
+    std::vector<std::string> names;
+    for (const auto& entry : fs::directory_iterator(dir_)) {
+      const std::string name = entry.path().filename().string();
+      if (name[0] == '.') names.push_back(name);
+    }
+    return names;
   }
 
   ScratchDir scratch_;
@@ -27,108 +41,116 @@ class DiskFileSystemTest : public ::testing::Test {
   FileSystem& disk_ = *DiskFileSystem();
 };
 
-TEST_F(DiskFileSystemTest, ReplacedFileChangesOnlyOnCommit) {
-  Put("out.asm", "old");
-  {
-    std::unique_ptr<OutputFile> out;
-    ASSERT_FALSE(disk_.OpenOutput(Path("out.asm"), false, &out));
-    ASSERT_FALSE(out->Write("new listing"));
-    EXPECT_EQ(Get("out.asm"), "old");
-  }  // dropped without a commit
-  EXPECT_EQ(Get("out.asm"), "old");
-  EXPECT_EQ(Entries(), 1u);  // no file left beside it
+// How the output file stands before it is opened.
+enum class Kind { kMissing, kPlain, kLongName, kHardLinked, kOthers, kLink, kDanglingLink };
 
-  std::unique_ptr<OutputFile> out;
-  ASSERT_FALSE(disk_.OpenOutput(Path("out.asm"), false, &out));
-  ASSERT_FALSE(out->Write("new "));
-  ASSERT_FALSE(out->Write("listing"));
-  ASSERT_FALSE(out->Commit());
-  out.reset();
-  EXPECT_EQ(Get("out.asm"), "new listing");
-  EXPECT_EQ(Entries(), 1u);
+// Every kind, replaced or appended to, then committed or rolled back: the file (and every link to
+// it) shows the new content or the old, links stay links, an owner stays, nothing is left beside.
+TEST_F(DiskFileSystemTest, CommitOrRollbackOfEveryKindOfOutput) {
+  const struct {
+    Kind kind;
+    const char* opened;  // the path handed to OpenOutput; "out.asm" is the file itself
+  } kinds[] = {
+      {Kind::kMissing, "out.asm"},       {Kind::kPlain, "out.asm"},  {Kind::kLongName, nullptr},
+      {Kind::kHardLinked, "out.asm"},    {Kind::kOthers, "out.asm"}, {Kind::kLink, "link.asm"},
+      {Kind::kDanglingLink, "link.asm"},
+  };
+  const std::string long_name(250, 'x');  // regression: the temp name beside it was too long
+  for (const auto& [kind, opened_name] : kinds) {
+    if (kind == Kind::kOthers && geteuid() != 0) continue;  // only root can give a file away
+    for (bool append : {false, true}) {
+      for (bool commit : {false, true}) {
+        SCOPED_TRACE(testing::Message() << "kind " << static_cast<int>(kind) << " append " << append
+                                        << " commit " << commit);
+        for (const auto& entry : fs::directory_iterator(dir_)) fs::remove(entry.path());
+        const std::string out = kind == Kind::kLongName ? long_name : "out.asm";
+        const bool existed = kind != Kind::kMissing && kind != Kind::kDanglingLink;
+        if (existed) Put(out, "old");
+        if (kind == Kind::kHardLinked) fs::create_hard_link(Path(out), Path("other.asm"));
+        if (kind == Kind::kOthers) {
+          ASSERT_EQ(chown(Path(out).c_str(), 65534, 65534), 0);
+        }
+        if (kind == Kind::kLink || kind == Kind::kDanglingLink) {
+          fs::create_symlink(Path(out), Path("link.asm"));
+        }
+
+        const uid_t owner = existed ? Owner(out) : geteuid();
+        std::unique_ptr<OutputFile> output;
+        const std::string opened = opened_name ? opened_name : out;
+        ASSERT_FALSE(disk_.OpenOutput(Path(opened), append, &output));
+        EXPECT_TRUE(output->Restorable());
+        ASSERT_FALSE(output->Write("new"));
+        if (commit) {
+          ASSERT_FALSE(output->Commit());
+        } else {
+          EXPECT_EQ(output->Rollback(), "");
+        }
+        output.reset();
+
+        const std::string old = existed ? "old" : "";
+        EXPECT_EQ(fs::exists(Path(out)), existed || commit);
+        EXPECT_EQ(Get(out), commit ? (append ? old + "new" : "new") : old);
+        EXPECT_EQ(Get("other.asm"), kind == Kind::kHardLinked ? Get(out) : "");
+        EXPECT_TRUE(!fs::exists(Path(out)) || Owner(out) == owner);
+        EXPECT_EQ(fs::is_symlink(Path("link.asm")), opened == "link.asm");
+        EXPECT_EQ(Hidden(), std::vector<std::string>());
+      }
+    }
+  }
 }
 
-#if !defined(_WIN32)  // Windows files have no group or other permission bits
 // Regression: the new file was readable by all until the final rename.
-TEST_F(DiskFileSystemTest, ReplacedFileKeepsItsPermissionsThroughout) {
+TEST_F(DiskFileSystemTest, TempFileIsNamedAfterTheOutputAndKeepsItsPermissions) {
+  const auto mode = fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read;
   Put("out.asm", "old");
-  const fs::perms perms = fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read;
-  fs::permissions(Path("out.asm"), perms);
+  fs::permissions(Path("out.asm"), mode);
   std::unique_ptr<OutputFile> out;
   ASSERT_FALSE(disk_.OpenOutput(Path("out.asm"), false, &out));
-  for (const auto& entry : fs::directory_iterator(dir_)) {
-    EXPECT_EQ(entry.status().permissions() & fs::perms::others_read, fs::perms::none);
-  }
+  const std::vector<std::string> hidden = Hidden();
+  ASSERT_EQ(hidden.size(), 1u);
+  EXPECT_TRUE(std::regex_match(hidden[0], std::regex(R"(\.out\.asm\.tessary-[A-Za-z0-9]{6})")));
+  EXPECT_EQ(fs::status(dir_ / hidden[0]).permissions(), mode);
   ASSERT_FALSE(out->Write("new"));
   ASSERT_FALSE(out->Commit());
-  EXPECT_EQ(fs::status(Path("out.asm")).permissions() & fs::perms::all, perms);
-}
-#endif
-
-TEST_F(DiskFileSystemTest, UncommittedNewFileIsNotCreated) {
-  for (bool append : {false, true}) {
-    std::unique_ptr<OutputFile> out;
-    ASSERT_FALSE(disk_.OpenOutput(Path("new.asm"), append, &out));
-    ASSERT_FALSE(out->Write("text"));
-    out.reset();
-    EXPECT_FALSE(fs::exists(Path("new.asm"))) << "append " << append;
-  }
+  EXPECT_EQ(fs::status(Path("out.asm")).permissions(), mode);
 }
 
-TEST_F(DiskFileSystemTest, UncommittedAppendIsCutBack) {
-  Put("out.asm", "old\r\n");
-  {
-    std::unique_ptr<OutputFile> out;
-    ASSERT_FALSE(disk_.OpenOutput(Path("out.asm"), true, &out));
-    ASSERT_FALSE(out->Write("more\r\n"));
-  }
-  EXPECT_EQ(Get("out.asm"), "old\r\n");
+// Regression: an append was cut back by name, so a file renamed or put in its place meanwhile
+// lost the wrong bytes.
+TEST_F(DiskFileSystemTest, AppendIsCutBackThroughItsOwnDescriptor) {
+  Put("out.asm", "old");
   std::unique_ptr<OutputFile> out;
   ASSERT_FALSE(disk_.OpenOutput(Path("out.asm"), true, &out));
-  ASSERT_FALSE(out->Write("more\r\n"));
-  ASSERT_FALSE(out->Commit());
-  EXPECT_EQ(Get("out.asm"), "old\r\nmore\r\n");
-}
-
-#if !defined(_WIN32)  // mingw-w64's std::filesystem makes no symbolic links
-TEST_F(DiskFileSystemTest, ReplacingThroughASymlinkKeepsTheLink) {
-  Put("target.asm", "old");
-  fs::create_symlink(Path("target.asm"), Path("link.asm"));
-  std::unique_ptr<OutputFile> out;
-  ASSERT_FALSE(disk_.OpenOutput(Path("link.asm"), false, &out));
   ASSERT_FALSE(out->Write("new"));
-  ASSERT_FALSE(out->Commit());
-  EXPECT_TRUE(fs::is_symlink(Path("link.asm")));
-  EXPECT_EQ(Get("target.asm"), "new");
+  fs::rename(Path("out.asm"), Path("moved.asm"));
+  Put("out.asm", "another file");
+  out.reset();
+  EXPECT_EQ(Get("moved.asm"), "old");
+  EXPECT_EQ(Get("out.asm"), "another file");
 }
 
-// Regression: a failed append through a dangling link removed the link, not the file it made.
-TEST_F(DiskFileSystemTest, AppendingThroughADanglingLinkMakesItsTarget) {
-  fs::create_symlink(Path("target.asm"), Path("link.asm"));
-  for (bool commit : {false, true}) {
-    std::unique_ptr<OutputFile> out;
-    ASSERT_FALSE(disk_.OpenOutput(Path("link.asm"), true, &out));
-    ASSERT_FALSE(out->Write("new"));
-    if (commit) {
-      ASSERT_FALSE(out->Commit());
-    }
-    out.reset();
-    EXPECT_TRUE(fs::is_symlink(Path("link.asm")));
-    EXPECT_EQ(fs::exists(Path("target.asm")), commit);
-  }
-  EXPECT_EQ(Get("target.asm"), "new");
-}
-#endif
-
-// Regression: the file beside a long output name was too long a name for the folder.
-TEST_F(DiskFileSystemTest, LongOutputNamesCanBeReplaced) {
-  const std::string name(250, 'x');
-  Put(name, "old");
+// A file written in place whose old content cannot be put back names the copy that keeps it.
+TEST_F(DiskFileSystemTest, FailedRestoreKeepsTheCopyAndSaysWhere) {
+  const std::string old(4096, 'o');
+  Put("out.asm", old);
+  fs::create_hard_link(Path("out.asm"), Path("other.asm"));  // so it is written in place
   std::unique_ptr<OutputFile> out;
-  ASSERT_FALSE(disk_.OpenOutput(Path(name), false, &out));
+  ASSERT_FALSE(disk_.OpenOutput(Path("out.asm"), false, &out));
   ASSERT_FALSE(out->Write("new"));
-  ASSERT_FALSE(out->Commit());
-  EXPECT_EQ(Get(name), "new");
+  rlimit limit = {};
+  ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &limit), 0);
+  const rlimit small = {1024, limit.rlim_max};
+  const auto old_handler = std::signal(SIGXFSZ, SIG_IGN);
+  ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+  const std::string problem = out->Rollback();
+  setrlimit(RLIMIT_FSIZE, &limit);
+  std::signal(SIGXFSZ, old_handler);
+
+  const std::vector<std::string> hidden = Hidden();
+  ASSERT_EQ(hidden.size(), 1u);
+  EXPECT_EQ(problem, "could not be put back (File too large); its old content is kept in \"" +
+                         (dir_ / hidden[0]).string() + "\"");
+  EXPECT_EQ(Get(hidden[0]), old);
 }
 
 TEST_F(DiskFileSystemTest, OutputErrors) {
@@ -140,6 +162,7 @@ TEST_F(DiskFileSystemTest, OutputErrors) {
             "No such file or directory");
   if (fs::exists("/dev/full")) {
     ASSERT_FALSE(disk_.OpenOutput("/dev/full", false, &out));
+    EXPECT_FALSE(out->Restorable());
     EXPECT_EQ(out->Write(std::string(1 << 16, 'x')).message(), "No space left on device");
   }
 }

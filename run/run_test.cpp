@@ -2,9 +2,14 @@
 
 #include <gtest/gtest.h>
 
+#include <csignal>
+#include <cstdlib>
 #include <string>
 
+#include "run/box_values.h"
 #include "run/mem_file_system.h"
+#include "run/quoted.h"
+#include "run/signals.h"
 
 namespace tessary {
 namespace {
@@ -108,10 +113,10 @@ TEST_F(RunTest, NumbersOutsideThe32BitRangeAreErrorsNamingTheField) {
 }
 
 TEST_F(RunTest, FileErrorsNameTheFileAndTheReason) {
-  options.input_path = "Click on *";
-  EXPECT_EQ(Go().message, "cannot open input file \"Click on *\": No such file or directory");
+  options.input_path = "Click on *\n";
+  EXPECT_EQ(Go().message, "cannot open input file \"Click on *\\n\": No such file or directory");
   options.end_text.reset();  // the size of the input is needed first then
-  EXPECT_EQ(Go().message, "cannot open input file \"Click on *\": No such file or directory");
+  EXPECT_EQ(Go().message, "cannot open input file \"Click on *\\n\": No such file or directory");
 
   options.input_path = "in.bin";
   options.end_text = "$100";
@@ -126,6 +131,8 @@ TEST_F(RunTest, FileErrorsNameTheFileAndTheReason) {
   EXPECT_EQ(Go().message, "cannot create output file \"out.asm\": Permission denied");
   options.append = true;
   EXPECT_EQ(Go().message, "cannot open output file \"out.asm\" for appending: Permission denied");
+  files.open_error = std::make_error_code(std::errc::operation_canceled);  // an interrupted open
+  EXPECT_EQ(Go().message, "cancelled; output file \"out.asm\" is left as it was");
   EXPECT_EQ(host.started, host.ended);
   EXPECT_EQ(files.files.count("out.asm"), 0u);
 }
@@ -139,35 +146,55 @@ TEST_F(RunTest, OutputThatIsTheInputIsRefused) {
   EXPECT_EQ(files.outputs_opened, 0);
 }
 
-TEST_F(RunTest, WriteFailingPartWayLeavesTheOldOutput) {
-  files.files["out.asm"] = "old listing\r\n";
+// A failed or cancelled run puts the output back, or says what became of it.
+TEST_F(RunTest, GivingUpLeavesTheOldOutputOrSaysWhy) {
   files.files["in.bin"] = Pattern(1 << 20);
   options.end_text = "$100000";  // about 18 MB of listing, written in several chunks
-  files.space = 3 << 20;
-  for (bool append : {false, true}) {
-    options.append = append;
-    const RunResult result = Go();
-    EXPECT_EQ(result.status, RunStatus::kFailed);
-    EXPECT_EQ(result.message, "cannot write output file \"out.asm\": No space left on device");
-    EXPECT_EQ(files.files["out.asm"], "old listing\r\n");
-  }
-  EXPECT_EQ(host.started, host.ended);
-}
-
-TEST_F(RunTest, CancelBetweenTilesLeavesTheOldOutput) {
-  files.files["out.asm"] = "old listing\r\n";
+  const std::error_code full = std::make_error_code(std::errc::no_space_on_device);
+  const std::string out = "output file \"out.asm\"";
+  const struct {
+    int cancel_at_yield;
+    std::error_code write_error;  // a write past 3 MiB fails with it
+    bool append, restorable;
+    std::string rollback_problem;
+    RunStatus status;
+    std::string message;
+  } cases[] = {
+      {-1, full, false, true, "", RunStatus::kFailed,
+       "cannot write " + out + ": No space left on device; it is left as it was"},
+      {-1, full, true, true, "", RunStatus::kFailed,
+       "cannot write " + out + ": No space left on device; it is left as it was"},
+      {-1, full, false, false, "", RunStatus::kFailed,
+       "cannot write " + out + ": No space left on device; it is incomplete"},
+      {-1, full, false, true, "could not be put back (why)", RunStatus::kFailed,
+       "cannot write " + out + ": No space left on device; it could not be put back (why)"},
+      {3, {}, false, true, "", RunStatus::kCancelled, "cancelled; " + out + " is left as it was"},
+      {3, {}, true, false, "", RunStatus::kCancelled, "cancelled; " + out + " is incomplete"},
+      // A write that an interrupt cut short.
+      {-1, std::make_error_code(std::errc::operation_canceled), false, true, "",
+       RunStatus::kCancelled, "cancelled; " + out + " is left as it was"},
+  };
   host.files = &files;
-  files.bytes_read = 1;  // the window shows its busy state before the first read
-  host.read_before_start = 99;
-  host.cancel_at_yield = 3;
-  const RunResult result = Go();
-  EXPECT_EQ(result.status, RunStatus::kCancelled);
-  EXPECT_EQ(result.message, "cancelled; output file \"out.asm\" is left as it was");
-  EXPECT_EQ(result.tiles, 2);
-  EXPECT_EQ(files.files["out.asm"], "old listing\r\n");
-  EXPECT_EQ(host.read_before_start, 1u);
-  EXPECT_EQ(host.started, 1);
-  EXPECT_EQ(host.ended, 1);
+  for (const auto& c : cases) {
+    files.files["out.asm"] = "old listing\r\n";
+    files.bytes_read = 1;  // the window shows its busy state before the first read
+    host.read_before_start = 99;
+    host.cancel_at_yield = c.cancel_at_yield;
+    files.space = c.write_error ? 3 << 20 : UINT64_MAX;
+    files.space_error = c.write_error;
+    options.append = c.append;
+    files.restorable = c.restorable;
+    files.rollback_problem = c.rollback_problem;
+    host.yields = 0;
+    const RunResult result = Go();
+    EXPECT_EQ(result.status, c.status);
+    EXPECT_EQ(result.message, c.message);
+    EXPECT_EQ(files.files["out.asm"], "old listing\r\n");
+    EXPECT_TRUE(c.cancel_at_yield < 0 || result.tiles == c.cancel_at_yield - 1);
+    EXPECT_EQ(host.read_before_start, 1u);
+  }
+  EXPECT_EQ(host.started, 7);
+  EXPECT_EQ(host.ended, 7);
 }
 
 TEST_F(RunTest, StyleChangedAtAYieldAppliesFromTheNextTile) {
@@ -210,6 +237,69 @@ TEST_F(RunTest, EveryRunStartsNumberingAgain) {
   EXPECT_EQ(files.files["out.asm"], first);
   EXPECT_EQ(first.substr(0, 6), "; FE\r\n");
   EXPECT_NE(first.find("; 0100\r\n"), std::string::npos);
+}
+
+// Box values Vertical, Append, Skip, Even, Invert, 16x16, 8x12 Masked, Hex Count From as digits;
+// what they set as the letters v, a, s, e, i (invert), l (labels) and the shape.
+TEST(FromBoxesTest, WhichValuesCountAsSet) {
+  const struct {
+    const char *boxes, *set;
+    Shape shape;
+  } cases[] = {
+      {"10000000", "v", Shape::k8x8},     {"01000000", "a", Shape::k8x8},
+      {"00100000", "s", Shape::k8x8},     {"00010000", "e", Shape::k8x8},
+      {"00001000", "i", Shape::k8x8},     {"00000100", "", Shape::k16x16},
+      {"00000010", "", Shape::k8x12},     {"00000001", "l", Shape::k8x8},
+      {"22222222", "vasel", Shape::k8x8},  // grayed counts only where any value but 0 does
+      {"00000110", "", Shape::k16x16},     // 16x16 wins
+      {"00000210", "", Shape::k8x12},
+  };
+  for (const auto& c : cases) {
+    int v[8];
+    for (int i = 0; i < 8; ++i) v[i] = c.boxes[i] - '0';
+    const BoxChoices got = FromBoxes({v[0], v[1], v[2], v[3], v[4], v[5], v[6], v[7]});
+    const RunOptions& o = got.options;
+    const bool on[] = {o.vertical, o.append, o.skip, o.even, got.style.invert, got.style.labels};
+    std::string set;
+    for (int i = 0; i < 6; ++i) {
+      if (on[i]) set += "vaseil"[i];
+    }
+    EXPECT_EQ(set, c.set) << c.boxes;
+    EXPECT_EQ(o.shape, c.shape) << c.boxes;
+  }
+}
+
+// Guards against a file name breaking a message over lines or sending terminal controls.
+TEST(QuotedTest, ControlCharactersAreShownEscaped) {
+  const struct {
+    std::string text, shown;
+  } cases[] = {
+      {"plain \xC3\xA9.chr", "\"plain \xC3\xA9.chr\""},
+      {"a\nb\r\tc", "\"a\\nb\\r\\tc\""},
+      {"\x1B[2J\x7F", "\"\\x1B[2J\\x7F\""},
+      {"\xC2\x9B[m\xFF", "\"\\u009B[m\xFF\""},
+      {"say \"hi\" \\", "\"say \\\"hi\\\" \\\\\""},
+  };
+  for (const auto& c : cases) EXPECT_EQ(Quoted(c.text), c.shown);
+}
+
+// Guards against an interrupt going unnoticed, and a second Ctrl-C not ending the program.
+TEST(SignalsDeathTest, InterruptsAreNotedAndASecondCtrlCEndsAtOnce) {
+  EXPECT_EXIT(
+      {
+        CatchInterrupts();
+        std::raise(SIGTERM);
+        std::exit(Interrupted() ? 0 : 1);
+      },
+      ::testing::ExitedWithCode(0), "");
+  EXPECT_EXIT(
+      {
+        CatchInterrupts();
+        std::raise(SIGINT);
+        std::raise(SIGINT);
+        std::exit(0);
+      },
+      ::testing::KilledBySignal(SIGINT), "");
 }
 
 }  // namespace

@@ -12,6 +12,7 @@
 #include <QShortcut>
 #include <iterator>
 
+#include "run/box_values.h"
 #include "run/disk_file_system.h"
 #include "run/run.h"
 #include "ui/application.h"
@@ -155,18 +156,24 @@ void frmTessary::Form_QueryUnload(bool& Cancel) {
   }
 }
 
+BoxValues frmTessary::Boxes() const {
+  return BoxValues{.vertical = CVert->value(),
+                   .append = CAppend->value(),
+                   .skip = CSkip->value(),
+                   .even = CEven->value(),
+                   .invert = CInvert->value(),
+                   .box_1616 = C1616->value(),
+                   .box_812 = C812Mask->value(),
+                   .hex = CHex->value()};
+}
+
 RunOptions frmTessary::TakeOptions() const {
-  RunOptions options;
-  options.append = CAppend->value() != 0;
-  options.vertical = CVert->value() != 0;
-  options.skip = CSkip->value() != 0;
-  options.even = CEven->value() != 0;
+  RunOptions options = FromBoxes(Boxes()).options;
   options.input_path = QFile::encodeName(txt1->text()).toStdString();
   options.output_path = QFile::encodeName(txt2->text()).toStdString();
   options.tile_number_text = txtHex->text().toStdString();
   options.start_text = txtStart->text().toStdString();
   options.end_text = txtEnd->text().toStdString();
-  options.shape = ShapeFromBoxes(C1616->value(), C812Mask->value());
   return options;
 }
 
@@ -197,9 +204,7 @@ bool frmTessary::Yield() {
   return !cancel_requested_;
 }
 
-TileStyle frmTessary::CurrentStyle() {
-  return TileStyle{.labels = CHex->value() != 0, .invert = CInvert->value() == 1};
-}
+TileStyle frmTessary::CurrentStyle() { return FromBoxes(Boxes()).style; }
 
 void frmTessary::WalkStarted() {
   Busy = true;

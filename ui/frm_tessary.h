@@ -17,6 +17,7 @@ class QShowEvent;
 
 namespace tessary {
 
+struct BoxValues;
 class CheckBox;
 class FileDialog;
 
@@ -54,6 +55,7 @@ class frmTessary : public QWidget, private RunHost {
 
  private:
   void Form_QueryUnload(bool& Cancel);
+  BoxValues Boxes() const;
   RunOptions TakeOptions() const;
 
   std::chrono::nanoseconds YieldInterval() const override { return yield_interval_; }
