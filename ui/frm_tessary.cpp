@@ -11,6 +11,7 @@
 #include <QSettings>
 #include <QShortcut>
 #include <iterator>
+#include <limits>
 
 #include "run/box_values.h"
 #include "run/disk_file_system.h"
@@ -92,6 +93,12 @@ frmTessary::frmTessary(FileDialog* dialog, FileSystem* files, QWidget* parent)
   CHex = NewBox(this, "CHex", "Hex Count From", Twips(120, 2520, 1455, 255), 0);
   txtHex = Placed(new QLineEdit(this), "txtHex", Twips(1680, 2520, 495, 285));
   CEven->setEnabled(false);
+  for (QLineEdit* field : {txt1, txt2, txtStart, txtEnd, txtHex}) {
+    field->setMaxLength(std::numeric_limits<int>::max());
+  }
+  // Enter and keypad Enter click a button that has the focus, as Space does.
+  cmdBrowse->setAutoDefault(true);
+  cmdGo->setAutoDefault(true);
 
   QFont terminal(QStringLiteral("Terminal"));
   terminal.setStyleHint(QFont::TypeWriter);
@@ -130,7 +137,17 @@ void frmTessary::showEvent(QShowEvent* event) {
 
 void frmTessary::Form_Load() {
   QSettings settings(QStringLiteral("Tessary"), QStringLiteral("Tessary"));
-  LoadSettings(settings, this);
+  const QString failure = LoadSettings(settings, this);
+  if (failure.isEmpty()) return;
+  QMetaObject::invokeMethod(  // once the window shows
+      this,
+      [this, failure] {
+        QMessageBox::warning(this, QStringLiteral("Tessary"),
+                             tr("The settings could not be read: %1. The window starts with the "
+                                "defaults.")
+                                 .arg(failure));
+      },
+      Qt::QueuedConnection);
 }
 
 void frmTessary::closeEvent(QCloseEvent* event) {
@@ -181,6 +198,10 @@ void frmTessary::cmdGo_Click() {
   if (Busy) return;  // a click that arrives while a run pauses between tiles
   cancel_requested_ = false;
   const RunResult result = Run(TakeOptions(), *this, *files_);
+  if (close_requested_) {
+    close();  // a signal arrived during the run
+    return;
+  }
   if (result.status == RunStatus::kFailed) {
     QMessageBox::warning(this, QStringLiteral("Tessary"), Sentence(result.message));
   }
@@ -197,6 +218,16 @@ void frmTessary::CSkip_Click() { CEven->setEnabled(CSkip->value() != 0); }
 
 void frmTessary::Form_EscapeKey() {
   if (Busy) cancel_requested_ = true;
+}
+
+void frmTessary::Form_Interrupt() {
+  close_requested_ = true;
+  if (Busy) {
+    cancel_requested_ = true;  // cmdGo_Click closes once the run has ended
+    return;
+  }
+  if (QWidget* modal = QApplication::activeModalWidget()) modal->close();
+  close();
 }
 
 bool frmTessary::Yield() {

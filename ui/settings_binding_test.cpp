@@ -1,4 +1,5 @@
-// Tests of the saved settings: first start, round trip, stored boxes, an unwritable store.
+// Tests of the saved settings: first start, round trip, stored boxes, damaged stores.
+#include <QDir>
 #include <QFile>
 #include <QLineEdit>
 #include <QSettings>
@@ -90,20 +91,63 @@ class SettingsBindingTest : public QObject {
     QCOMPARE(even->value(), 0);
   }
 
-  // A store that cannot be written: the user is told why, and the window still closes.
-  void unwritableStore() {
-    QFile blocker(testing::SettingsFolder() + QStringLiteral("/Tessary"));
-    QVERIFY(blocker.open(QIODevice::WriteOnly));  // a file where the store's folder belongs
-    blocker.close();
+  // What a hand-edited or damaged store gives: the field's text at start, the warning shown then
+  // and the one shown at close. Guards against junk reported as a failed save, an unreadable
+  // store passed over in silence, a hand-written list loaded empty, text fields cut at 32767
+  // characters, and a failed save not saying why.
+  void storedFile_data() {
+    QTest::addColumn<QByteArray>("content");  // "/": the store is a folder; "^": so is a file
+    QTest::addColumn<QString>("field");       // where its folder belongs
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("at_start");
+    QTest::addColumn<QString>("at_close");
+    const QString unreadable = "The settings could not be read: " + testing::SettingsFile() +
+                               " cannot be read. The window starts with the defaults.";
+    const QString unsaved = "The settings could not be saved: ";
+    QTest::newRow("junk") << QByteArray("[Files\n\x01\xff=junk\n") << "txt1"
+                          << "Click on *"
+                          << ""
+                          << "";
+    QTest::newRow("list") << QByteArray("[Files]\nFile1=/gfx, old/a.chr\n") << "txt1"
+                          << "/gfx, old/a.chr"
+                          << ""
+                          << "";
+    QTest::newRow("long") << "[Files]\nFile2=" + QByteArray(40000, 'x') << "txt2"
+                          << QString(40000, 'x') << ""
+                          << "";
+    QTest::newRow("unreadable") << QByteArray("/") << "txt1"
+                                << "Click on *" << unreadable
+                                << unsaved + "writing " + testing::SettingsFile() + " failed.";
+    QTest::newRow("no folder") << QByteArray("^") << "txt1"
+                               << "Click on *" << unreadable
+                               << unsaved + testing::SettingsFolder() + "/Tessary is not a folder.";
+  }
+  void storedFile() {
+    QFETCH(QByteArray, content);
+    QFETCH(QString, field);
+    QFETCH(QString, text);
+    QFETCH(QString, at_start);
+    QFETCH(QString, at_close);
+    const QString folder = testing::SettingsFolder() + "/Tessary";
+    QFile store(content == "^" ? folder : testing::SettingsFile());
+    QVERIFY(content == "^" || QDir().mkpath(folder));
+    QVERIFY(content == "/" ? QDir().mkdir(store.fileName())
+                           : store.open(QIODevice::WriteOnly) && store.write(content) >= 0);
+    store.close();
+    testing::MessageBoxWatch watch;
     frmTessary form;
     form.show();
-    testing::MessageBoxWatch watch;
+    const QStringList expected_at_start =
+        at_start.isEmpty() ? QStringList() : QStringList(at_start);
+    QTRY_COMPARE(watch.texts(), expected_at_start);
+    QCOMPARE(form.findChild<QLineEdit*>(field)->text(), text);
     QVERIFY(form.close());
-    QCOMPARE(watch.texts().size(), 1);
-    QVERIFY2(watch.texts()[0].contains("could not be saved: ") &&
-                 watch.texts()[0].contains("is not a folder"),
-             qPrintable(watch.texts()[0]));
+    QCOMPARE(watch.texts().mid(expected_at_start.size()),
+             at_close.isEmpty() ? QStringList() : QStringList(at_close));
     QVERIFY(!form.isVisible());
+    store.setFileName(testing::SettingsFile());
+    QVERIFY(!at_close.isEmpty() ||
+            (store.open(QIODevice::ReadOnly) && store.readAll().contains("\nRange2=$100\n")));
   }
 };
 
