@@ -47,54 +47,39 @@ enum class Kind { kMissing, kPlain, kLongName, kHardLinked, kOthers, kLink, kDan
 // Every kind, replaced or appended to, then committed or rolled back: the file (and every link to
 // it) shows the new content or the old, links stay links, an owner stays, nothing is left beside.
 TEST_F(DiskFileSystemTest, CommitOrRollbackOfEveryKindOfOutput) {
-  const struct {
-    Kind kind;
-    const char* opened;  // the path handed to OpenOutput; "out.asm" is the file itself
-  } kinds[] = {
-      {Kind::kMissing, "out.asm"},       {Kind::kPlain, "out.asm"},  {Kind::kLongName, nullptr},
-      {Kind::kHardLinked, "out.asm"},    {Kind::kOthers, "out.asm"}, {Kind::kLink, "link.asm"},
-      {Kind::kDanglingLink, "link.asm"},
-  };
-  const std::string long_name(250, 'x');  // regression: the temp name beside it was too long
-  for (const auto& [kind, opened_name] : kinds) {
+  for (Kind kind : {Kind::kMissing, Kind::kPlain, Kind::kLongName, Kind::kHardLinked, Kind::kOthers,
+                    Kind::kLink, Kind::kDanglingLink}) {
     if (kind == Kind::kOthers && geteuid() != 0) continue;  // only root can give a file away
-    for (bool append : {false, true}) {
-      for (bool commit : {false, true}) {
-        SCOPED_TRACE(testing::Message() << "kind " << static_cast<int>(kind) << " append " << append
-                                        << " commit " << commit);
-        for (const auto& entry : fs::directory_iterator(dir_)) fs::remove(entry.path());
-        const std::string out = kind == Kind::kLongName ? long_name : "out.asm";
-        const bool existed = kind != Kind::kMissing && kind != Kind::kDanglingLink;
-        if (existed) Put(out, "old");
-        if (kind == Kind::kHardLinked) fs::create_hard_link(Path(out), Path("other.asm"));
-        if (kind == Kind::kOthers) {
-          ASSERT_EQ(chown(Path(out).c_str(), 65534, 65534), 0);
-        }
-        if (kind == Kind::kLink || kind == Kind::kDanglingLink) {
-          fs::create_symlink(Path(out), Path("link.asm"));
-        }
-
-        const uid_t owner = existed ? Owner(out) : geteuid();
-        std::unique_ptr<OutputFile> output;
-        const std::string opened = opened_name ? opened_name : out;
-        ASSERT_FALSE(disk_.OpenOutput(Path(opened), append, &output));
-        EXPECT_TRUE(output->Restorable());
-        ASSERT_FALSE(output->Write("new"));
-        if (commit) {
-          ASSERT_FALSE(output->Commit());
-        } else {
-          EXPECT_EQ(output->Rollback(), "");
-        }
-        output.reset();
-
-        const std::string old = existed ? "old" : "";
-        EXPECT_EQ(fs::exists(Path(out)), existed || commit);
-        EXPECT_EQ(Get(out), commit ? (append ? old + "new" : "new") : old);
-        EXPECT_EQ(Get("other.asm"), kind == Kind::kHardLinked ? Get(out) : "");
-        EXPECT_TRUE(!fs::exists(Path(out)) || Owner(out) == owner);
-        EXPECT_EQ(fs::is_symlink(Path("link.asm")), opened == "link.asm");
-        EXPECT_EQ(Hidden(), std::vector<std::string>());
+    // Regression: the temp name beside a long name was too long.
+    const std::string out = kind == Kind::kLongName ? std::string(250, 'x') : "out.asm";
+    const bool link = kind == Kind::kLink || kind == Kind::kDanglingLink;
+    const bool existed = kind != Kind::kMissing && kind != Kind::kDanglingLink;
+    for (int run = 0; run < 4; ++run) {
+      const bool append = run & 1, commit = run & 2;
+      SCOPED_TRACE(testing::Message() << "kind " << static_cast<int>(kind) << " run " << run);
+      for (const auto& entry : fs::directory_iterator(dir_)) fs::remove(entry.path());
+      if (existed) Put(out, "old");
+      if (kind == Kind::kHardLinked) fs::create_hard_link(Path(out), Path("other.asm"));
+      if (kind == Kind::kOthers) {
+        ASSERT_EQ(chown(Path(out).c_str(), 65534, 65534), 0);
       }
+      if (link) fs::create_symlink(Path(out), Path("link.asm"));
+      const uid_t owner = existed ? Owner(out) : geteuid();
+
+      std::unique_ptr<OutputFile> output;
+      ASSERT_FALSE(disk_.OpenOutput(Path(link ? "link.asm" : out), append, &output));
+      EXPECT_TRUE(output->Restorable());
+      ASSERT_FALSE(output->Write("new"));
+      EXPECT_TRUE(commit ? !output->Commit() : output->Rollback().empty());
+      output.reset();
+
+      const std::string old = existed ? "old" : "";
+      EXPECT_EQ(fs::exists(Path(out)), existed || commit);
+      EXPECT_EQ(Get(out), commit ? (append ? old + "new" : "new") : old);
+      EXPECT_EQ(Get("other.asm"), kind == Kind::kHardLinked ? Get(out) : "");
+      EXPECT_TRUE(!fs::exists(Path(out)) || Owner(out) == owner);
+      EXPECT_EQ(fs::is_symlink(Path("link.asm")), link);
+      EXPECT_EQ(Hidden(), std::vector<std::string>());
     }
   }
 }
@@ -160,11 +145,6 @@ TEST_F(DiskFileSystemTest, OutputErrors) {
   EXPECT_EQ(disk_.OpenOutput("", false, &out).message(), "No such file or directory");
   EXPECT_EQ(disk_.OpenOutput(Path("no/such/dir/out.asm"), false, &out).message(),
             "No such file or directory");
-  if (fs::exists("/dev/full")) {
-    ASSERT_FALSE(disk_.OpenOutput("/dev/full", false, &out));
-    EXPECT_FALSE(out->Restorable());
-    EXPECT_EQ(out->Write(std::string(1 << 16, 'x')).message(), "No space left on device");
-  }
 }
 
 TEST_F(DiskFileSystemTest, SameFileMeansTheSameFileNotTheSameText) {

@@ -19,25 +19,15 @@ namespace {
 
 namespace fs = std::filesystem;
 
-std::vector<std::string> Split(const std::string& text, const std::string& separator) {
-  std::vector<std::string> parts;
-  for (size_t from = 0, at; from < text.size(); from = at + separator.size()) {
-    at = std::min(text.find(separator, from), text.size());
-    parts.push_back(text.substr(from, at - from));
-  }
-  return parts;
-}
-
 // "" when the listings are equal, else the first line where they part.
 std::string FirstDifference(const std::string& want, const std::string& got) {
-  if (want == got) return "";
-  const std::vector<std::string> w = Split(want, "\r\n"), g = Split(got, "\r\n");
-  size_t line = 0;
-  while (line < w.size() && line < g.size() && w[line] == g[line]) ++line;
-  auto at = [line](const std::vector<std::string>& lines) {
-    return line < lines.size() ? "\"" + lines[line] + "\"" : std::string("(end)");
-  };
-  return "line " + std::to_string(line + 1) + ": expected " + at(w) + ", got " + at(g);
+  std::istringstream w(want), g(got);
+  for (int line = 1;; ++line) {
+    std::string a = "(end)", b = "(end)";
+    const bool more = static_cast<bool>(std::getline(w, a)) | static_cast<bool>(std::getline(g, b));
+    if (!more) return "";
+    if (a != b) return "line " + std::to_string(line) + ": expected " + a + ", got " + b;
+  }
 }
 
 std::vector<std::string> CaseNames() {

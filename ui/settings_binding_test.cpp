@@ -59,73 +59,46 @@ class SettingsBindingTest : public QObject {
     }
   }
 
-  // The Skip/Even coupling at start-up, a stored 2 shown grayed, and damaged text loading the
-  // entry's default (Skip 0, Vertical 1).
-  void storedBoxes_data() {
-    QTest::addColumn<QString>("stored");  // for both Skip and Vertical
-    QTest::addColumn<int>("skip");
-    QTest::addColumn<int>("vertical");
-    QTest::newRow("0") << "0" << 0 << 0;
-    QTest::newRow("1") << "1" << 1 << 1;
-    QTest::newRow("2") << "2" << 2 << 2;
-    QTest::newRow("3") << "3" << 0 << 1;
-    QTest::newRow("word") << "yes" << 0 << 1;
-  }
-  void storedBoxes() {
-    QFETCH(QString, stored);
-    QFETCH(int, skip);
-    QFETCH(int, vertical);
-    {
-      QSettings store("Tessary", "Tessary");
-      store.setValue("Flags/Skip", stored);
-      store.setValue("Flags/Vertical", stored);
-      store.setValue("Flags/Even", "0");
-    }
-    frmTessary form;
-    form.show();
-    auto* even = form.findChild<CheckBox*>("CEven");
-    QCOMPARE(form.findChild<CheckBox*>("CSkip")->value(), skip);
-    QCOMPARE(form.findChild<CheckBox*>("CSkip")->checkState() == Qt::PartiallyChecked, skip == 2);
-    QCOMPARE(form.findChild<CheckBox*>("CVert")->value(), vertical);
-    QCOMPARE(even->isEnabled(), skip != 0);
-    QCOMPARE(even->value(), 0);
-  }
-
-  // What a hand-edited or damaged store gives: the field's text at start, the warning shown then
-  // and the one shown at close. Guards against junk reported as a failed save, an unreadable
-  // store passed over in silence, a hand-written list loaded empty, text fields cut at 32767
-  // characters, and a failed save not saying why.
+  // What a hand-edited or damaged store gives: controls at start ("name=value"), the warning
+  // shown then and the one shown at close. Guards against the Skip/Even coupling skipped at
+  // start, damaged box values kept, junk reported as a failed save, an unreadable store passed
+  // over in silence, a hand-written list loaded empty, text fields cut at 32767 characters, and
+  // a failed save not saying why.
   void storedFile_data() {
-    QTest::addColumn<QByteArray>("content");  // "/": the store is a folder; "^": so is a file
-    QTest::addColumn<QString>("field");       // where its folder belongs
-    QTest::addColumn<QString>("text");
+    // "/": the store is a folder; "^": a file stands where the store's folder belongs.
+    QTest::addColumn<QByteArray>("content");
+    QTest::addColumn<QStringList>("controls");
     QTest::addColumn<QString>("at_start");
     QTest::addColumn<QString>("at_close");
     const QString unreadable = "The settings could not be read: " + testing::SettingsFile() +
                                " cannot be read. The window starts with the defaults.";
     const QString unsaved = "The settings could not be saved: ";
-    QTest::newRow("junk") << QByteArray("[Files\n\x01\xff=junk\n") << "txt1"
-                          << "Click on *"
-                          << ""
+    const QStringList defaults = {"txt1=Click on *", "CSkip=0", "CVert=1"};
+    QTest::newRow("boxes") << QByteArray("[Flags]\nSkip=1\nVertical=0\nEven=0\n")
+                           << QStringList{"CSkip=1", "CVert=0", "CEven=0"} << ""
+                           << "";
+    QTest::newRow("grayed") << QByteArray("[Flags]\nSkip=2\nVertical=2\n")
+                            << QStringList{"CSkip=2", "CVert=2"} << ""
+                            << "";
+    QTest::newRow("damaged boxes")
+        << QByteArray("[Flags]\nSkip=3\nVertical=yes\n") << defaults << ""
+        << "";
+    QTest::newRow("junk") << QByteArray("[Files\n\x01\xff=junk\n") << defaults << ""
                           << "";
-    QTest::newRow("list") << QByteArray("[Files]\nFile1=/gfx, old/a.chr\n") << "txt1"
-                          << "/gfx, old/a.chr"
-                          << ""
+    QTest::newRow("list") << QByteArray("[Files]\nFile1=/gfx, old/a.chr\n")
+                          << QStringList{"txt1=/gfx, old/a.chr"} << ""
                           << "";
-    QTest::newRow("long") << "[Files]\nFile2=" + QByteArray(40000, 'x') << "txt2"
-                          << QString(40000, 'x') << ""
+    QTest::newRow("long") << "[Files]\nFile2=" + QByteArray(40000, 'x')
+                          << QStringList{"txt2=" + QString(40000, 'x')} << ""
                           << "";
-    QTest::newRow("unreadable") << QByteArray("/") << "txt1"
-                                << "Click on *" << unreadable
+    QTest::newRow("unreadable") << QByteArray("/") << defaults << unreadable
                                 << unsaved + "writing " + testing::SettingsFile() + " failed.";
-    QTest::newRow("no folder") << QByteArray("^") << "txt1"
-                               << "Click on *" << unreadable
+    QTest::newRow("no folder") << QByteArray("^") << defaults << unreadable
                                << unsaved + testing::SettingsFolder() + "/Tessary is not a folder.";
   }
   void storedFile() {
     QFETCH(QByteArray, content);
-    QFETCH(QString, field);
-    QFETCH(QString, text);
+    QFETCH(QStringList, controls);
     QFETCH(QString, at_start);
     QFETCH(QString, at_close);
     const QString folder = testing::SettingsFolder() + "/Tessary";
@@ -140,7 +113,14 @@ class SettingsBindingTest : public QObject {
     const QStringList expected_at_start =
         at_start.isEmpty() ? QStringList() : QStringList(at_start);
     QTRY_COMPARE(watch.texts(), expected_at_start);
-    QCOMPARE(form.findChild<QLineEdit*>(field)->text(), text);
+    for (const QString& control : controls) {
+      const QString name = control.section('=', 0, 0);
+      auto* box = form.findChild<CheckBox*>(name);
+      auto* field = form.findChild<QLineEdit*>(name);
+      QCOMPARE(name + "=" + (box ? QString::number(box->value()) : field->text()), control);
+    }
+    QCOMPARE(form.findChild<CheckBox*>("CEven")->isEnabled(),
+             form.findChild<CheckBox*>("CSkip")->value() != 0);
     QVERIFY(form.close());
     QCOMPARE(watch.texts().mid(expected_at_start.size()),
              at_close.isEmpty() ? QStringList() : QStringList(at_close));

