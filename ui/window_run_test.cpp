@@ -37,18 +37,18 @@ void Fill(QWidget& form, const QStringList& texts, const QString& boxes = "00010
 
 void ClickGo(QWidget& form) { form.findChild<QPushButton*>("cmdGo")->click(); }
 
-// A window over the in-memory files "in" (`size` bytes) and "out" ("; kept"), pausing before
-// every tile; `pause` fires at every pause.
+// A window over the in-memory files "in" (`size` bytes) and "out" ("; kept"), its boxes set as
+// Fill() does, pausing before every tile; `pause` fires at every pause.
 struct MemWindow {
   MemFileSystem files;
   frmTessary form{nullptr, &files};
   QTimer pause;
   int pauses = 0;
-  explicit MemWindow(size_t size) {
+  explicit MemWindow(size_t size, const QString& boxes = "00010001") {
     files.files = {{"in", Bytes(size)}, {"out", "; kept\r\n"}};
     form.SetYieldInterval(std::chrono::nanoseconds(0));
     form.show();  // loads the settings, which Fill() then replaces
-    Fill(form, {"in", "out", "0", QString::number(size), "$00"});
+    Fill(form, {"in", "out", "0", QString::number(size), "$00"}, boxes);
     QObject::connect(&pause, &QTimer::timeout, [this] { ++pauses; });
   }
   void Go() {
@@ -70,19 +70,16 @@ class WindowRunTest : public QObject {
   // Guards against the window handing a box's value to the wrong option.
   void boxesReachTheRun() {
     for (const QString boxes : {"10100001", "01011000", "00000011"}) {
-      MemWindow w(4096);
-      Fill(w.form, {"in", "out", "0", "4096", "$00"}, boxes);
+      MemWindow w(4096, boxes), reference(4096);
       w.Go();
       int v[8];
       for (int i = 0; i < 8; ++i) v[i] = boxes[i].digitValue();
       BoxChoices expected = FromBoxes({v[0], v[1], v[2], v[3], v[4], v[5], v[6], v[7]});
       RunOptions& o = expected.options;
       std::tie(o.input_path, o.output_path, o.end_text) = std::tuple("in", "out", "4096");
-      MemFileSystem files;
-      files.files = {{"in", Bytes(4096)}, {"out", "; kept\r\n"}};
       FixedStyleHost host(expected.style);
-      QCOMPARE(Run(o, host, files).status, RunStatus::kDone);
-      QVERIFY2(w.files.files["out"] == files.files["out"], qPrintable(boxes));
+      QCOMPARE(Run(o, host, reference.files).status, RunStatus::kDone);
+      QVERIFY2(w.files.files["out"] == reference.files.files["out"], qPrintable(boxes));
     }
   }
 
@@ -165,30 +162,21 @@ class WindowRunTest : public QObject {
     QCOMPARE(got.mid(switched), after.mid(switched));
   }
 
-  // Guards against SIGTERM or SIGHUP killing the window (mid-run leaving a partial listing): the
-  // run is cancelled, the output kept, the settings saved, the window closed. Last: from here
-  // on the process counts as interrupted.
-  void signalCancelsSavesAndCloses_data() {
-    QTest::addColumn<int>("signal");
-    QTest::addColumn<bool>("during_run");
-    QTest::newRow("SIGTERM during a run") << SIGTERM << true;
-    QTest::newRow("SIGHUP when idle") << SIGHUP << false;
-  }
+  // Guards against SIGTERM (in a run) or SIGHUP (idle) killing the window, mid-run leaving a
+  // partial listing: the run is cancelled, the output kept, the settings saved, the window
+  // closed. Last: from here on the process counts as interrupted.
   void signalCancelsSavesAndCloses() {
-    QFETCH(int, signal);
-    QFETCH(bool, during_run);
-    MemWindow w(1 << 20);
-    SignalWatch watch;
-    connect(&watch, &SignalWatch::arrived, &w.form, &frmTessary::Form_Interrupt);
-    if (during_run) {
-      QTimer::singleShot(0, [signal] { std::raise(signal); });
-      w.Go();
-    } else {
-      std::raise(signal);
+    for (const auto& [signal, during_run] : {std::pair(SIGTERM, true), {SIGHUP, false}}) {
+      testing::ClearSettings();
+      MemWindow w(1 << 20);
+      SignalWatch watch;
+      connect(&watch, &SignalWatch::arrived, &w.form, &frmTessary::Form_Interrupt);
+      QTimer::singleShot(0, [signal = signal] { std::raise(signal); });
+      if (during_run) w.Go();
+      QTRY_VERIFY(!w.form.isVisible());
+      QCOMPARE(w.files.files["out"], "; kept\r\n");
+      QVERIFY(QFile::exists(testing::SettingsFile()));
     }
-    QTRY_VERIFY(!w.form.isVisible());
-    QCOMPARE(w.files.files["out"], "; kept\r\n");
-    QVERIFY(QFile::exists(testing::SettingsFile()));
   }
 };
 
