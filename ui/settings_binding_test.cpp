@@ -76,7 +76,7 @@ class SettingsBindingTest : public QObject {
     QTest::newRow("boxes") << QByteArray("[Flags]\nSkip=2\nVertical=0\nEven=0\n")
                            << QStringList{"CSkip=2", "CVert=0", "CEven=0"} << none;
     QTest::newRow("damaged") << QByteArray("[Flags]\nSkip=3\nVertical=yes\n") << defaults << none;
-    QTest::newRow("junk") << QByteArray("[Files\n\x01\xff=junk\n") << defaults << none;
+    QTest::newRow("junk") << QByteArray("\x01\x02\x03\xff\xfe\n") << defaults << none;
     QTest::newRow("list") << QByteArray("[Files]\nFile1=/gfx, old/a.chr\n")
                           << QStringList{"txt1=/gfx, old/a.chr"} << none;
     QTest::newRow("long") << "[Files]\nFile2=" + QByteArray(40000, 'x')
