@@ -375,22 +375,22 @@ std::error_code OpenReplacing(int fd, const FileInfo& info, const fs::path& targ
   int backup_fd = CreateHidden(folder, target, 0600, &backup, &ec);
   if (backup_fd < 0) {
     const fs::path temp_folder = fs::temp_directory_path(ec);
-    if (!ec) backup_fd = CreateHidden(temp_folder, target, 0600, &backup, &ec);
+    backup_fd = ec ? -1 : CreateHidden(temp_folder, target, 0600, &backup, &ec);
   }
   const int old_fd = backup_fd < 0 ? -1 : OpenRetrying(target, O_RDONLY, 0, &ec);
   if (old_fd >= 0) {
     ec = CopyContent(old_fd, backup_fd);
     ::close(old_fd);
   }
-  if (!ec && Truncate(fd, 0) != 0) ec = LastError();
-  if (ec) {
+  if (old_fd >= 0 && !ec && Truncate(fd, 0) != 0) ec = LastError();
+  if (old_fd < 0 || ec) {
     if (backup_fd >= 0) {
       ::close(backup_fd);
       std::error_code ignored;
       fs::remove(backup, ignored);
     }
     ::close(fd);
-    return ec;
+    return ec ? ec : std::make_error_code(std::errc::io_error);
   }
   *out = std::make_unique<InPlaceOutput>(fd, backup_fd, std::move(backup));
   return {};
