@@ -1,13 +1,16 @@
 #include "cli/cli.h"
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 
 #include "testdata/scratch_dir.h"
+
+#if !defined(_WIN32)
+#include <unistd.h>
+#endif
 
 namespace tessary {
 namespace {
@@ -38,6 +41,20 @@ TEST(CliArgsTest, UsageErrors) {
   }
 }
 
+#if defined(_WIN32)
+// Regression: Windows handed the arguments over in its ANSI code page, losing such names. (The
+// shell cases below need a POSIX shell.)
+TEST(CliEndToEndTest, NonAsciiNamesOnWindows) {
+  ScratchDir scratch;
+  const std::string name = "Bl\xC3\xA4tter \xE2\x82\xAC\xF0\x9F\x98\x80";
+  scratch.Put(name + ".chr", ReadWholeFile(TESSARY_GOLDEN_DIR "/sheet_rows/case.bin"));
+  const std::string command = "cd /d \"" + scratch.dir().string() +
+                              "\" && \"" TESSARY_CLI_PATH "\" \"" + name + ".chr\" \"" + name +
+                              ".asm\" <NUL";
+  ASSERT_EQ(_wsystem(PathFromUtf8(command).c_str()), 0);
+  EXPECT_EQ(scratch.Get(name + ".asm"), ReadWholeFile(TESSARY_GOLDEN_DIR "/sheet_rows/case.asm"));
+}
+#else
 // A shell script run in a fresh folder that holds in.bin (256 bytes: the sheet_rows golden
 // input) and out.asm ("keep"). "$T" is tessary-cli; "$U" runs what follows as an unprivileged
 // user (nobody when the tests run as root) and "$MINE" gives a file to that user; "stop SIGNAL
@@ -57,6 +74,8 @@ const ShellCase kShellCases[] = {
     {"$T in.bin - >out.asm", 0, "", "@"},
     {"$T --append in.bin out.asm", 0, "", "keep@"},
     {"$T --end 100 in.bin out.asm", 0, "", ""},  // no whole block row
+    {": >e.bin; $T --end 8 e.bin out.asm", 1, "input file \"e.bin\" is empty; nothing to list",
+     "keep"},
     {"$T --start -8 in.bin out.asm", 1, "Start Offset -8 is below 0", "keep"},
     {"cp in.bin ./-x; $T -- -x out.asm", 0, "", "@"},
     {"$T --start 20 --end 10 in.bin out.asm", 1,
@@ -65,8 +84,6 @@ const ShellCase kShellCases[] = {
      "cannot open input file \"Click on *\": No such file or directory", "keep"},
     {"ln in.bin hard.bin; $T in.bin hard.bin", 1,
      "output file \"hard.bin\" is the input file; choose another output file", nullptr},
-    {"$T in.bin ./in.bin", 1,
-     "output file \"./in.bin\" is the input file; choose another output file", nullptr},
     // Regression: standard output appended to the input file was not refused.
     {"$T in.bin - >>in.bin", 1, "output file \"-\" is the input file; choose another output file",
      nullptr},
@@ -96,8 +113,6 @@ const ShellCase kShellCases[] = {
     // Regression: Ctrl-C or a kill left a half-written output or a temporary file behind. 2 GiB
     // past the end of a short file lists blank tiles for a long while.
     {"ulimit -f 4000000; stop INT 0.1 $T --end 2147483647 in.bin out.asm", 1,
-     "cancelled; output file \"out.asm\" is left as it was", "keep"},
-    {"ulimit -f 4000000; stop INT 0.1 $T --append --end 2147483647 in.bin out.asm", 1,
      "cancelled; output file \"out.asm\" is left as it was", "keep"},
     // Regression: a signal did not end a run blocked on a FIFO with no reader or a full pipe.
     {"mkfifo fifo; stop INT 0.2 $T in.bin fifo", 1,
@@ -155,6 +170,8 @@ TEST(CliEndToEndTest, ShellCases) {
     }
   }
 }
+
+#endif
 
 }  // namespace
 }  // namespace tessary

@@ -1,13 +1,16 @@
 #include "run/disk_file_system.h"
 
 #include <gtest/gtest.h>
-#include <sys/resource.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
 #include <csignal>
 #include <filesystem>
 #include <regex>
+
+#if !defined(_WIN32)
+#include <sys/resource.h>
+#include <unistd.h>
+#endif
 
 #include "testdata/scratch_dir.h"
 
@@ -16,13 +19,36 @@ namespace {
 
 namespace fs = std::filesystem;
 
+enum class Kind { kMissing, kPlain, kLongName, kHardLinked, kOthers, kLink, kDanglingLink };
+
+#if defined(_WIN32)
+// mingw-w64 makes no symbolic links, files have no owner, group or mode bits here, and every
+// file is replaced by rename.
+constexpr bool kPosix = false;
+const Kind kKinds[] = {Kind::kMissing, Kind::kPlain, Kind::kLongName};
+std::string Facts(const std::string&) { return ""; }
+void GiveAway(Kind, const std::string&) {}
+#else
+constexpr bool kPosix = true;
+const Kind kKinds[] = {Kind::kMissing, Kind::kPlain, Kind::kLongName,    Kind::kHardLinked,
+                       Kind::kOthers,  Kind::kLink,  Kind::kDanglingLink};
+// Owner, group and mode bits.
+std::string Facts(const std::string& path) {
+  struct stat info = {};
+  stat(path.c_str(), &info);
+  return std::to_string(info.st_uid) + ":" + std::to_string(info.st_gid) + ":" +
+         std::to_string(info.st_mode & 07777);
+}
+// Only root can give a file away (kOthers) or to a group of another user (kPlain, whose group
+// must stay when it is renamed over).
+void GiveAway(Kind kind, const std::string& path) {
+  if (geteuid() != 0 || (kind != Kind::kOthers && kind != Kind::kPlain)) return;
+  ASSERT_EQ(chown(path.c_str(), kind == Kind::kOthers ? 65534 : 0, 65534), 0);
+}
+#endif
+
 class DiskFileSystemTest : public ::testing::Test, public ScratchDir {
  protected:
-  std::pair<uid_t, gid_t> Owner(const std::string& name) const {
-    struct stat info = {};
-    stat(Path(name).c_str(), &info);
-    return {info.st_uid, info.st_gid};
-  }
   std::vector<std::string> Hidden() const {
     std::vector<std::string> names;
     for (const auto& entry : fs::directory_iterator(dir())) {
@@ -35,17 +61,14 @@ class DiskFileSystemTest : public ::testing::Test, public ScratchDir {
   FileSystem& disk_ = *DiskFileSystem();
 };
 
-// How the output file stands before it is opened; an existing one has the mode kMode.
+// An existing output has the mode kMode.
 const fs::perms kMode = fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read;
 const std::regex kTemp(R"(\.out\.asm\.tessary-[A-Za-z0-9]{6})");
-enum class Kind { kMissing, kPlain, kLongName, kHardLinked, kOthers, kLink, kDanglingLink };
 
 // Every kind, replaced or appended to, then committed or rolled back: the file (and every link to
 // it) shows the new content or the old, links stay links, an owner stays, nothing is left beside.
 TEST_F(DiskFileSystemTest, CommitOrRollbackOfEveryKindOfOutput) {
-  for (Kind kind : {Kind::kMissing, Kind::kPlain, Kind::kLongName, Kind::kHardLinked, Kind::kOthers,
-                    Kind::kLink, Kind::kDanglingLink}) {
-    if (kind == Kind::kOthers && geteuid() != 0) continue;
+  for (Kind kind : kKinds) {
     // Regression: the temp name beside a long name was too long.
     const std::string out = kind == Kind::kLongName ? std::string(250, 'x') : "out.asm";
     const bool link = kind == Kind::kLink || kind == Kind::kDanglingLink;
@@ -57,12 +80,9 @@ TEST_F(DiskFileSystemTest, CommitOrRollbackOfEveryKindOfOutput) {
       if (existed) Put(out, "old");
       if (existed) fs::permissions(Path(out), kMode);
       if (kind == Kind::kHardLinked) fs::create_hard_link(Path(out), Path("other.asm"));
-      // Only root can give a file away; the group of a renamed one must stay too.
-      if ((kind == Kind::kOthers || kind == Kind::kPlain) && geteuid() == 0) {
-        ASSERT_EQ(chown(Path(out).c_str(), kind == Kind::kOthers ? 65534 : 0, 65534), 0);
-      }
+      GiveAway(kind, Path(out));
       if (link) fs::create_symlink(Path(out), Path("link.asm"));
-      const auto owner = existed ? Owner(out) : std::pair(geteuid(), getegid());
+      const std::string facts = Facts(Path(out));
 
       std::unique_ptr<OutputFile> output;
       ASSERT_FALSE(disk_.OpenOutput(Path(link ? "link.asm" : out), append, &output));
@@ -71,7 +91,7 @@ TEST_F(DiskFileSystemTest, CommitOrRollbackOfEveryKindOfOutput) {
       const std::vector<std::string> hidden = Hidden();
       ASSERT_EQ(hidden.size(), append && existed ? 0u : 1u);
       EXPECT_TRUE(hidden.empty() || kind == Kind::kLongName || std::regex_match(hidden[0], kTemp));
-      EXPECT_TRUE(hidden.empty() || !existed ||
+      EXPECT_TRUE(hidden.empty() || !existed || !kPosix ||
                   (fs::status(dir() / hidden[0]).permissions() & fs::perms::others_read) ==
                       fs::perms::none);
       EXPECT_TRUE(output->Restorable());
@@ -83,14 +103,14 @@ TEST_F(DiskFileSystemTest, CommitOrRollbackOfEveryKindOfOutput) {
       EXPECT_EQ(fs::exists(Path(out)), existed || commit);
       EXPECT_EQ(Get(out), commit ? (append ? old + "new" : "new") : old);
       EXPECT_EQ(Get("other.asm"), kind == Kind::kHardLinked ? Get(out) : "");
-      EXPECT_TRUE(!fs::exists(Path(out)) || Owner(out) == owner);
-      EXPECT_TRUE(!existed || fs::status(Path(out)).permissions() == kMode);
+      EXPECT_TRUE(!existed || Facts(Path(out)) == facts);  // owner, group and mode stay
       EXPECT_EQ(fs::is_symlink(Path("link.asm")), link);
       EXPECT_EQ(Hidden(), std::vector<std::string>());
     }
   }
 }
 
+#if !defined(_WIN32)  // no renaming an open file there, no file size limit
 // Regression: an append was cut back by name, so a file renamed or put in its place meanwhile
 // lost the wrong bytes.
 TEST_F(DiskFileSystemTest, AppendIsCutBackThroughItsOwnDescriptor) {
@@ -126,6 +146,7 @@ TEST_F(DiskFileSystemTest, FailedRestoreKeepsTheCopyAndSaysWhere) {
                          (dir() / hidden[0]).string() + "\"");
   EXPECT_EQ(Get(hidden[0]), old);
 }
+#endif
 
 TEST_F(DiskFileSystemTest, OutputErrors) {
   std::unique_ptr<OutputFile> out;

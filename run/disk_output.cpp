@@ -350,11 +350,7 @@ std::error_code OpenNew(const fs::path& target, std::unique_ptr<OutputFile>* out
 // Replaces the regular file `target`, open as `fd` (write-only), described by `info`.
 std::error_code OpenReplacing(int fd, const FileInfo& info, const fs::path& target,
                               std::unique_ptr<OutputFile>* out) {
-  std::error_code ec = CheckNotOpenElsewhere(target);
-  if (ec) {
-    ::close(fd);
-    return ec;
-  }
+  std::error_code ec;
   const fs::path folder = FolderOf(target);
   if (RenameIsInvisible(info, folder)) {
     fs::path temp;
@@ -417,6 +413,8 @@ std::error_code OpenDiskOutput(const std::string& path, bool append,
   if (Stat(target, &info) != 0) return errno == ENOENT ? OpenNew(target, out) : LastError();
   if (S_ISDIR(info.st_mode)) return std::make_error_code(std::errc::is_a_directory);
   std::error_code ec;
+  // Asked before this program holds the file open too.
+  if (!append && S_ISREG(info.st_mode) && (ec = CheckNotOpenElsewhere(target))) return ec;
   const int fd = OpenRetrying(target, O_WRONLY | (append ? O_APPEND : 0), 0, &ec);
   if (fd < 0) return ec;
   if (Fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {

@@ -31,7 +31,7 @@ class BrowseNamingTest : public QObject {
     // Each step clicks the button its own way: the mouse, or a key while it has the focus.
     // Guards against Enter and keypad Enter doing nothing there.
     struct Step {
-      Qt::Key key;
+      Qt::Key key;  // Qt::Key_unknown: the mouse
       std::optional<QString> chosen;
       const char* in;
       const char* out;
@@ -52,9 +52,9 @@ class BrowseNamingTest : public QObject {
     for (const Step& step : steps) {
       dialog.answer = step.chosen;
       auto* button = form.findChild<QPushButton*>("cmdBrowse");
-      if (step.key == Qt::Key_unknown) QTest::mouseClick(button, Qt::LeftButton);
       const auto keypad = step.key == Qt::Key_Enter ? Qt::KeypadModifier : Qt::NoModifier;
-      if (step.key != Qt::Key_unknown) QTest::keyClick(button, step.key, keypad);
+      step.key != Qt::Key_unknown ? QTest::keyClick(button, step.key, keypad)
+                                  : QTest::mouseClick(button, Qt::LeftButton);
       QCOMPARE(form.findChild<QLineEdit*>("txt1")->text(), QString(step.in));
       QCOMPARE(form.findChild<QLineEdit*>("txt2")->text(), QString(step.out));
     }
