@@ -29,6 +29,8 @@ class DiscardingFileSystem : public MemFileSystem {
       return {};
     }
     std::error_code Commit() override { return {}; }
+    bool Restorable() const override { return true; }
+    std::string Rollback() override { return {}; }
   };
 };
 

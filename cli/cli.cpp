@@ -2,11 +2,12 @@
 
 #include <memory>
 
-#include "cli/interrupts.h"
 #include "run/disk_file_system.h"
 #include "run/disk_input.h"
 #include "run/host.h"
+#include "run/quoted.h"
 #include "run/run.h"
+#include "run/signals.h"
 #include "run/win_path.h"
 
 namespace tessary {
@@ -75,7 +76,7 @@ std::optional<std::string> ApplyOption(const std::string& name, const std::strin
   } else if (name == "--count-from") {
     o.tile_number_text = value;
   } else if (name == "--skip") {
-    if (value != "even" && value != "odd") return "--skip takes even or odd, not \"" + value + "\"";
+    if (value != "even" && value != "odd") return "--skip takes even or odd, not " + Quoted(value);
     o.skip = true;
     o.even = value == "even";
   } else if (name == "--shape") {
@@ -86,7 +87,7 @@ std::optional<std::string> ApplyOption(const std::string& name, const std::strin
     } else if (value == "16x16") {
       o.shape = Shape::k16x16;
     } else {
-      return "--shape takes 8x8, 8x12 or 16x16, not \"" + value + "\"";
+      return "--shape takes 8x8, 8x12 or 16x16, not " + Quoted(value);
     }
   } else if (name == "--syntax") {
     const std::optional<Syntax> syntax = SyntaxNamed(value);
@@ -110,7 +111,7 @@ std::optional<std::string> ApplyOption(const std::string& name, const std::strin
   } else if (name == "--version") {
     request->action = CliRequest::Action::kVersion;
   } else {
-    return "unknown option \"" + name + "\"";
+    return "unknown option " + Quoted(name);
   }
   return std::nullopt;
 }
@@ -123,7 +124,7 @@ std::optional<std::string> ParseCliArgs(const std::vector<std::string>& args, Cl
   for (size_t i = 0; i < args.size(); ++i) {
     const std::string& arg = args[i];
     if (options_end || arg == "-" || arg.rfind("--", 0) != 0) {
-      if (!options_end && arg.size() > 1 && arg[0] == '-') return "unknown option \"" + arg + "\"";
+      if (!options_end && arg.size() > 1 && arg[0] == '-') return "unknown option " + Quoted(arg);
       paths.push_back(arg);
       continue;
     }

@@ -2,8 +2,8 @@
 #include <cstdio>
 
 #include "cli/cli.h"
-#include "cli/interrupts.h"
 #include "run/disk_file_system.h"
+#include "run/signals.h"
 #include "run/win_path.h"
 
 #if defined(_WIN32)

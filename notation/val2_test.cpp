@@ -45,6 +45,9 @@ TEST(Val2Test, CharacterGivesTheUnicodeCodePoint) {
   ExpectAll({{"'A", 65}, {"'a", 65}, {"'%", 37}, {"'$", 36}, {"'1", 49},
              {"'\xC3\xA9", 0xE9}, {"'\xE2\x82\xAC", 0x20AC}, {"'\xF0\x9F\x98\x80", 0x1F600},
              {"'\xFF", 0xFFFD},                    // a stray byte stands for U+FFFD
+             // Overlong forms, a surrogate and a code point past U+10FFFF are no characters.
+             {"'\xE0\x81\x81", 0xFFFD}, {"'\xF0\x80\x81\x81", 0xFFFD}, {"'\xED\xA0\x80", 0xFFFD},
+             {"'\xF4\x90\x80\x80", 0xFFFD},
              {"'\xC3\x9F", 0xDF}, {"$\xC3\xA4""1", 1}});  // only ASCII letters are upper-cased
 }
 
@@ -52,12 +55,12 @@ TEST(Val2Test, CharacterGivesTheUnicodeCodePoint) {
 TEST(Val2Test, QuoteAtTheEndGivesZero) { ExpectAll({{"'", 0}, {"-'", 0}, {"12'", 0}}); }
 
 TEST(Val2Test, Decimal) {
-  ExpectAll({{"12", 12}, {"  42 ", 42}, {"4 2", 42}, {"4\t2\n", 42}, {"-12", -12}, {"+12", 12},
-             {"1-2", 1}, {"--5", 0}, {"12.5", 12}, {"13.5", 14}, {"-12.5", -12}, {"0.5", 0},
-             {"1.5", 2}, {".7", 1}, {"1E3", 1000}, {"1e3", 1000}, {"1.5E1", 15}, {"25E-1", 2},
-             {"1E", 1}, {"1E+", 1}, {"1E-400", 0}, {"1,000", 1}, {"12AB", 12}, {"ABC", 0},
-             {"", 0}, {"   ", 0}, {"2147483647", 2147483647}, {"-2147483648", -2147483648},
-             {"\xC3\xA9", 0}});
+  ExpectAll({{"12", 12}, {"  42 ", 42}, {"4 2", 42}, {"4\t2\n", 42}, {"4\n2", 42}, {"-12", -12},
+             {"+12", 12}, {"1-2", 1}, {"--5", 0}, {"12.5", 12}, {"13.5", 14}, {"-12.5", -12},
+             {"0.5", 0}, {"1.5", 2}, {".7", 1}, {"1E3", 1000}, {"1e3", 1000}, {"1.5E1", 15},
+             {"25E-1", 2}, {"1E", 1}, {"1E+", 1}, {"1E-400", 0}, {"1,000", 1}, {"12AB", 12},
+             {"ABC", 0}, {"", 0}, {"   ", 0}, {"2147483647", 2147483647},
+             {"-2147483648", -2147483648}, {"\xC3\xA9", 0}});
 }
 
 TEST(Val2Test, RadixPrefixesInTheDecimalForm) {

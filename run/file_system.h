@@ -11,15 +11,20 @@
 
 namespace tessary {
 
-// An output being written. Nothing a caller sees changes for good until Commit() succeeds:
-// destroying an uncommitted OutputFile puts the file back as it was (a replaced file stays
-// intact, an appended one is cut back to its old length, a created one is removed). Outputs
-// that are not regular files (a terminal, a pipe) are written directly and cannot be put back.
+// An output being written. Nothing changes for good until Commit() succeeds: an output that is
+// dropped without it is rolled back. Outputs that are not regular files (a terminal, a pipe, a
+// device, a descriptor the program was handed) are written straight through and stay as written.
 class OutputFile {
  public:
   virtual ~OutputFile() = default;
   virtual std::error_code Write(std::string_view data) = 0;
   virtual std::error_code Commit() = 0;
+  // True when Rollback() can put back what was there before the output was opened.
+  virtual bool Restorable() const = 0;
+  // Puts the old content back, once. Returns "" when it is as it was and nothing is left behind,
+  // else what became of it, worded to follow the output's name in a message (for example
+  // "could not be put back (...); its old content is kept in ...").
+  virtual std::string Rollback() = 0;
 };
 
 // An input being read: a file that can be read at any offset, or a stream (a pipe, FIFO,

@@ -13,7 +13,7 @@ class MemOutput : public OutputFile {
       : fs_(fs), path_(std::move(path)), content_(std::move(content)) {}
   std::error_code Write(std::string_view data) override {
     if (data.size() > fs_->space || content_.size() > fs_->space - data.size()) {
-      return std::make_error_code(std::errc::no_space_on_device);
+      return fs_->space_error;
     }
     content_.append(data);
     return {};
@@ -22,6 +22,8 @@ class MemOutput : public OutputFile {
     fs_->files[path_] = content_;
     return {};
   }
+  bool Restorable() const override { return fs_->restorable; }
+  std::string Rollback() override { return fs_->rollback_problem; }
 
  private:
   MemFileSystem* fs_;

@@ -28,8 +28,13 @@ class MemFileSystem : public FileSystem {
   uint64_t bytes_read = 0;
   // When set, opening any output fails with this error.
   std::error_code open_error;
-  // An output write that would take the output past this many bytes fails with ENOSPC.
+  // An output write that would take the output past this many bytes fails with `space_error`.
   uint64_t space = UINT64_MAX;
+  std::error_code space_error = std::make_error_code(std::errc::no_space_on_device);
+  // What the outputs say of themselves once a run gives up: whether they can be put back, and
+  // what their Rollback() returns.
+  bool restorable = true;
+  std::string rollback_problem;
   // How many outputs were opened.
   int outputs_opened = 0;
 

@@ -12,13 +12,6 @@ namespace tessary {
 // Which emitter and walk the run takes.
 enum class Shape { k8x8, k8x12, k16x16 };
 
-// "16x16" wins over "8x12 Masked"; either counts only when its box value is exactly 1.
-inline Shape ShapeFromBoxes(int box_1616, int box_812) {
-  if (box_1616 == 1) return Shape::k16x16;
-  if (box_812 == 1) return Shape::k8x12;
-  return Shape::k8x8;
-}
-
 struct RunOptions {
   bool append = false;    // add to the output instead of replacing it
   bool vertical = false;  // 8x8 tiles column by column

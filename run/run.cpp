@@ -7,6 +7,7 @@
 
 #include "notation/val2.h"
 #include "run/column_stash.h"
+#include "run/quoted.h"
 #include "run/slice_reader.h"
 #include "run/walks.h"
 #include "run/yield_pacer.h"
@@ -43,8 +44,6 @@ Layout LayoutFor(Shape shape) {
   return {&DoTile, kDoTileRowBytes, kDoTileReach};
 }
 
-std::string Quoted(const std::string& text) { return "\"" + text + "\""; }
-
 RunResult Ended(RunResult result, RunStatus status, std::string message) {
   result.status = status;
   result.message = std::move(message);
@@ -53,6 +52,13 @@ RunResult Ended(RunResult result, RunStatus status, std::string message) {
 
 std::string CannotOpen(const std::string& input, std::error_code ec) {
   return "cannot open input file " + Quoted(input) + ": " + ec.message();
+}
+
+// What a run that gives up leaves of its output, worded to follow the output's name.
+std::string LeftBehind(OutputFile& output) {
+  if (!output.Restorable()) return "is incomplete";
+  const std::string problem = output.Rollback();
+  return problem.empty() ? "is left as it was" : problem;
 }
 
 std::string TooLarge(const std::string& input) {
@@ -279,6 +285,10 @@ RunResult ListRange(const RunOptions& options, RunHost& host, FileSystem& files,
 
   std::unique_ptr<OutputFile> output;
   if (std::error_code ec = files.OpenOutput(out, options.append, &output)) {
+    if (ec == std::errc::operation_canceled) {
+      return Ended(result, RunStatus::kCancelled,
+                   "cancelled; output file " + Quoted(out) + " is left as it was");
+    }
     return Ended(result, RunStatus::kFailed,
                  (options.append ? "cannot open output file " + Quoted(out) + " for appending: "
                                  : "cannot create output file " + Quoted(out) + ": ") +
@@ -288,22 +298,29 @@ RunResult ListRange(const RunOptions& options, RunHost& host, FileSystem& files,
   WalkAll(options, lister);
   result.TileNo = lister.TileNo;
   result.tiles = lister.tiles;
-  if (lister.cancelled) {
+  const bool cancelled = lister.cancelled || lister.write_error == std::errc::operation_canceled;
+  if (cancelled) {
     return Ended(result, RunStatus::kCancelled,
-                 "cancelled; output file " + Quoted(out) + " is left as it was");
+                 "cancelled; output file " + Quoted(out) + " " + LeftBehind(*output));
   }
   if (lister.read_error) {
     return Ended(result, RunStatus::kFailed,
                  "cannot read input file " + Quoted(in) + ": " + lister.read_error.message() +
-                     "; output file " + Quoted(out) + " is left as it was");
+                     "; output file " + Quoted(out) + " " + LeftBehind(*output));
   }
   if (reader.end_known() && reader.end() > max_length && !end) {
-    return Ended(result, RunStatus::kFailed, TooLarge(in));
+    return Ended(result, RunStatus::kFailed,
+                 TooLarge(in) + "; output file " + Quoted(out) + " " + LeftBehind(*output));
   }
   const std::error_code ec = lister.Flush() ? output->Commit() : lister.write_error;
+  if (ec == std::errc::operation_canceled) {
+    return Ended(result, RunStatus::kCancelled,
+                 "cancelled; output file " + Quoted(out) + " " + LeftBehind(*output));
+  }
   if (ec) {
     return Ended(result, RunStatus::kFailed,
-                 "cannot write output file " + Quoted(out) + ": " + ec.message());
+                 "cannot write output file " + Quoted(out) + ": " + ec.message() + "; it " +
+                     LeftBehind(*output));
   }
   result.bytes_written = lister.bytes_written;
   return result;

@@ -13,8 +13,8 @@ namespace tessary {
 enum class RunStatus {
   kDone,       // the listing was written (it may hold no tile)
   kQuietStop,  // the range or the input does not qualify; no file was touched
-  kFailed,     // an error; the output is as it was before the run
-  kCancelled,  // the host cancelled between tiles; the output is as it was before the run
+  kFailed,     // an error; the output is put back as it was, where it can be (see message)
+  kCancelled,  // the host or an interrupt cancelled; the output as for kFailed
 };
 
 struct RunResult {
@@ -30,7 +30,8 @@ struct RunResult {
 // holds fewer than 8 bytes, ends before it starts, or the input file is empty. The input is read
 // as the walk needs it, options.read_window bytes at a time (a stream of unknown length stops
 // quietly only once it is read); the listing is made in memory and written in large chunks.
-// Nothing of the output changes unless the run ends with kDone. Never throws.
+// Unless the run ends with kDone the output is put back as it was; the message says so, or says
+// what became of an output that cannot be put back. Never throws.
 RunResult Run(const RunOptions& options, RunHost& host, FileSystem& files);
 
 }  // namespace tessary

@@ -2,22 +2,23 @@
 
 #include <gtest/gtest.h>
 
+#include <csignal>
+#include <cstdlib>
 #include <string>
+#include <tuple>
 
+#include "run/box_values.h"
 #include "run/mem_file_system.h"
+#include "run/signals.h"
 
 namespace tessary {
 namespace {
 
-// Yields before every tile; can cancel or change the style at a given yield.
+// Yields before every tile; can cancel at a given yield.
 class TestHost : public RunHost {
  public:
   std::chrono::nanoseconds YieldInterval() const override { return {}; }
-  bool Yield() override {
-    ++yields;
-    if (yields == invert_at_yield) style.invert = true;
-    return yields != cancel_at_yield;
-  }
+  bool Yield() override { return ++yields != cancel_at_yield; }
   TileStyle CurrentStyle() override { return style; }
   void WalkStarted() override {
     ++started;
@@ -28,27 +29,18 @@ class TestHost : public RunHost {
   TileStyle style;
   int yields = 0;
   int cancel_at_yield = -1;
-  int invert_at_yield = -1;
   int started = 0;
   int ended = 0;
   const MemFileSystem* files = nullptr;
   uint64_t read_before_start = 0;
 };
 
-std::string Pattern(size_t size) {
-  std::string bytes(size, '\0');
-  for (size_t i = 0; i < size; ++i) bytes[i] = static_cast<char>(i * 7 + i / 256);
-  return bytes;
-}
-
 class RunTest : public ::testing::Test {
  protected:
   RunTest() {
-    files.files["in.bin"] = Pattern(4096);
-    options.input_path = "in.bin";
-    options.output_path = "out.asm";
-    options.start_text = "$0";
-    options.end_text = "$100";
+    files.files["in.bin"] = std::string(4096, '\x5A');
+    std::tie(options.input_path, options.output_path, options.end_text) =
+        std::tuple("in.bin", "out.asm", "$100");
   }
 
   RunResult Go() { return tessary::Run(options, host, files); }
@@ -58,66 +50,49 @@ class RunTest : public ::testing::Test {
   RunOptions options;
 };
 
-TEST_F(RunTest, QuietStopsTouchNoFile) {
+// Ranges with nothing to list stop quietly; numbers out of range are errors naming the field.
+// Neither touches a file, and the tile number is taken either way.
+TEST_F(RunTest, NothingToListOrNumbersOutOfRange) {
   const struct {
-    std::string start, end, message;
+    std::string tile, start, end;
+    RunStatus status;
+    std::string message;
   } cases[] = {
-      {"10", "9", "End Offset 9 is below Start Offset 10; nothing to list"},
-      {"$10", "$17", "the range from 16 to 23 holds fewer than 8 bytes; nothing to list"},
-      // The difference wraps to -1.
-      {"-2147483648", "2147483647",
+      {"$20", "10", "9", RunStatus::kQuietStop,
+       "End Offset 9 is below Start Offset 10; nothing to list"},
+      {"$20", "10", "10", RunStatus::kQuietStop,
+       "the range from 10 to 10 holds fewer than 8 bytes; nothing to list"},
+      {"$20", "$10", "$17", RunStatus::kQuietStop,
+       "the range from 16 to 23 holds fewer than 8 bytes; nothing to list"},
+      {"$20", "-2147483648", "2147483647", RunStatus::kQuietStop,  // the difference wraps to -1
        "the range from -2147483648 to 2147483647 is longer than 2147483647 bytes; nothing to "
        "list"},
-  };
-  options.tile_number_text = "$20";
-  for (const auto& c : cases) {
-    options.start_text = c.start;
-    options.end_text = c.end;
-    const RunResult result = Go();
-    EXPECT_EQ(result.status, RunStatus::kQuietStop);
-    EXPECT_EQ(result.message, c.message);
-    EXPECT_EQ(result.TileNo, 32);  // the tile number is still taken
-  }
-  files.files["empty.bin"] = "";
-  options.input_path = "empty.bin";
-  options.start_text = "0";
-  options.end_text = "$100";
-  EXPECT_EQ(Go().message, "input file \"empty.bin\" is empty; nothing to list");
-  EXPECT_EQ(files.outputs_opened, 0);
-  EXPECT_EQ(host.started, 0);
-}
-
-TEST_F(RunTest, NumbersOutsideThe32BitRangeAreErrorsNamingTheField) {
-  const struct {
-    std::string tile, start, end, message;
-  } cases[] = {
-      {"$100000000", "0", "8", "Hex Count From \"$100000000\" is outside the 32-bit range"},
-      {"0", "-$80000000", "8", "Start Offset \"-$80000000\" is outside the 32-bit range"},
-      {"0", "0", "9999999999", "End Offset \"9999999999\" is outside the 32-bit range"},
+      {"$100000000", "0", "8", RunStatus::kFailed,
+       "Hex Count From \"$100000000\" is outside the 32-bit range"},
+      {"0", "-$80000000", "8", RunStatus::kFailed,
+       "Start Offset \"-$80000000\" is outside the 32-bit range"},
+      {"0", "0", "9999999999", RunStatus::kFailed,
+       "End Offset \"9999999999\" is outside the 32-bit range"},
   };
   for (const auto& c : cases) {
     options.tile_number_text = c.tile;
     options.start_text = c.start;
     options.end_text = c.end;
     const RunResult result = Go();
-    EXPECT_EQ(result.status, RunStatus::kFailed);
+    EXPECT_EQ(result.status, c.status);
     EXPECT_EQ(result.message, c.message);
+    EXPECT_TRUE(c.status != RunStatus::kQuietStop || result.TileNo == 32);
   }
   EXPECT_EQ(files.outputs_opened, 0);
+  EXPECT_EQ(host.started, 0);
 }
 
 TEST_F(RunTest, FileErrorsNameTheFileAndTheReason) {
-  options.input_path = "Click on *";
-  EXPECT_EQ(Go().message, "cannot open input file \"Click on *\": No such file or directory");
-  options.end_text.reset();  // the size of the input is needed first then
-  EXPECT_EQ(Go().message, "cannot open input file \"Click on *\": No such file or directory");
+  options.input_path = "Click on *\n";
+  EXPECT_EQ(Go().message, "cannot open input file \"Click on *\\n\": No such file or directory");
 
   options.input_path = "in.bin";
   options.end_text = "$100";
-  options.start_text = "-8";
-  EXPECT_EQ(Go().message, "Start Offset -8 is below 0");
-
-  options.start_text = "0";
   files.read_error = std::make_error_code(std::errc::io_error);
   EXPECT_EQ(Go().message, "cannot read input file \"in.bin\": Input/output error");
   files.read_error.clear();
@@ -125,91 +100,104 @@ TEST_F(RunTest, FileErrorsNameTheFileAndTheReason) {
   EXPECT_EQ(Go().message, "cannot create output file \"out.asm\": Permission denied");
   options.append = true;
   EXPECT_EQ(Go().message, "cannot open output file \"out.asm\" for appending: Permission denied");
+  files.open_error = std::make_error_code(std::errc::operation_canceled);  // an interrupted open
+  EXPECT_EQ(Go().message, "cancelled; output file \"out.asm\" is left as it was");
   EXPECT_EQ(host.started, host.ended);
   EXPECT_EQ(files.files.count("out.asm"), 0u);
 }
 
-TEST_F(RunTest, OutputThatIsTheInputIsRefused) {
-  options.output_path = "in.bin";
-  const RunResult result = Go();
-  EXPECT_EQ(result.status, RunStatus::kFailed);
-  EXPECT_EQ(result.message, "output file \"in.bin\" is the input file; choose another output file");
-  EXPECT_EQ(files.files["in.bin"], Pattern(4096));
-  EXPECT_EQ(files.outputs_opened, 0);
-}
-
-TEST_F(RunTest, WriteFailingPartWayLeavesTheOldOutput) {
-  files.files["out.asm"] = "old listing\r\n";
-  files.files["in.bin"] = Pattern(1 << 20);
+// A failed or cancelled run puts the output back, or says what became of it.
+TEST_F(RunTest, GivingUpLeavesTheOldOutputOrSaysWhy) {
+  files.files["in.bin"] = std::string(1 << 20, '\x5A');
   options.end_text = "$100000";  // about 18 MB of listing, written in several chunks
-  files.space = 3 << 20;
-  for (bool append : {false, true}) {
-    options.append = append;
-    const RunResult result = Go();
-    EXPECT_EQ(result.status, RunStatus::kFailed);
-    EXPECT_EQ(result.message, "cannot write output file \"out.asm\": No space left on device");
-    EXPECT_EQ(files.files["out.asm"], "old listing\r\n");
-  }
-  EXPECT_EQ(host.started, host.ended);
-}
-
-TEST_F(RunTest, CancelBetweenTilesLeavesTheOldOutput) {
-  files.files["out.asm"] = "old listing\r\n";
+  const std::error_code full = std::make_error_code(std::errc::no_space_on_device);
+  const struct {
+    int cancel_at_yield;
+    std::error_code write_error;  // a write past 3 MiB fails with it
+    bool restorable;
+    std::string rollback_problem, said;  // what the message says of the output
+  } cases[] = {
+      {-1, full, true, "", "is left as it was"},
+      {-1, full, false, "", "is incomplete"},
+      {-1, full, true, "could not be put back (why)", "could not be put back (why)"},
+      {3, {}, true, "", "is left as it was"},
+      {3, {}, false, "", "is incomplete"},
+      // A write that an interrupt cut short.
+      {-1, std::make_error_code(std::errc::operation_canceled), true, "", "is left as it was"},
+  };
   host.files = &files;
-  files.bytes_read = 1;  // the window shows its busy state before the first read
-  host.read_before_start = 99;
-  host.cancel_at_yield = 3;
-  const RunResult result = Go();
-  EXPECT_EQ(result.status, RunStatus::kCancelled);
-  EXPECT_EQ(result.message, "cancelled; output file \"out.asm\" is left as it was");
-  EXPECT_EQ(result.tiles, 2);
-  EXPECT_EQ(files.files["out.asm"], "old listing\r\n");
-  EXPECT_EQ(host.read_before_start, 1u);
-  EXPECT_EQ(host.started, 1);
-  EXPECT_EQ(host.ended, 1);
+  for (const auto& c : cases) {
+    files.files["out.asm"] = "old listing\r\n";
+    files.bytes_read = 1;  // the window shows its busy state before the first read
+    host.read_before_start = 99;
+    host.cancel_at_yield = c.cancel_at_yield;
+    files.space = c.write_error ? 3 << 20 : UINT64_MAX;
+    files.space_error = c.write_error;
+    files.restorable = c.restorable;
+    files.rollback_problem = c.rollback_problem;
+    host.yields = 0;
+    const RunResult result = Go();
+    const bool cancelled = c.write_error != full;
+    EXPECT_EQ(result.status, cancelled ? RunStatus::kCancelled : RunStatus::kFailed);
+    const std::string failed = "cannot write output file \"out.asm\": No space left on device; it ";
+    EXPECT_EQ(result.message,
+              (cancelled ? "cancelled; output file \"out.asm\" " : failed) + c.said);
+    EXPECT_EQ(files.files["out.asm"], "old listing\r\n");
+    EXPECT_TRUE(c.cancel_at_yield < 0 || result.tiles == c.cancel_at_yield - 1);
+    EXPECT_EQ(host.read_before_start, 1u);
+  }
+  EXPECT_EQ(host.started, 6);
+  EXPECT_EQ(host.ended, 6);
 }
 
-TEST_F(RunTest, StyleChangedAtAYieldAppliesFromTheNextTile) {
-  files.files["in.bin"] = std::string(128, '\0');
-  options.end_text = "128";
-  host.invert_at_yield = 2;  // the yield before the second tile
-  ASSERT_EQ(Go().status, RunStatus::kDone);
-  const std::string& out = files.files["out.asm"];
-  const size_t tile = 6 + 8 * 16;
-  EXPECT_EQ(out.substr(6, 16), " .db %00000000\r\n");
-  EXPECT_EQ(out.substr(tile + 6, 16), " .db %11111111\r\n");
-}
-
-TEST_F(RunTest, ReplacesOrAppends) {
-  files.files["out.asm"] = "old\r\n";
-  options.end_text = "8";  // a range too short for a whole block row: no tile
-  EXPECT_EQ(Go().status, RunStatus::kDone);
-  EXPECT_EQ(files.files["out.asm"], "");
-  files.files["out.asm"] = "old\r\n";
-  options.append = true;
-  options.end_text = "128";
-  EXPECT_EQ(Go().tiles, 16);
-  EXPECT_EQ(files.files["out.asm"].substr(0, 11), "old\r\n; 00\r\n");
-}
-
-TEST_F(RunTest, WithoutAnEndOffsetTheRangeEndsWithTheFile) {
-  options.end_text.reset();
-  options.start_text = "$F00";  // 256 bytes before the end
-  EXPECT_EQ(Go().tiles, 32);
-}
-
+// Guards against numbering that goes on from the last run, or skips unlabelled tiles.
 TEST_F(RunTest, EveryRunStartsNumberingAgain) {
   options.tile_number_text = "$FE";
-  host.style.labels = false;  // empty label lines still count
-  EXPECT_EQ(Go().TileNo, 0xFE + 32);
-  host.style.labels = true;
-  EXPECT_EQ(Go().TileNo, 0xFE + 32);
-  const std::string first = files.files["out.asm"];
-  EXPECT_EQ(Go().TileNo, 0xFE + 32);
-  EXPECT_EQ(files.files["out.asm"], first);
-  EXPECT_EQ(first.substr(0, 6), "; FE\r\n");
-  EXPECT_NE(first.find("; 0100\r\n"), std::string::npos);
+  for (bool labels : {false, true, true}) {
+    host.style.labels = labels;
+    EXPECT_EQ(Go().TileNo, 0xFE + 32);
+  }
 }
+
+// Box values Vertical, Append, Skip, Even, Invert, 16x16, 8x12 Masked, Hex Count From as digits;
+// what they set as the letters v, a, s, e, i (invert), l (labels) and the shape.
+TEST(FromBoxesTest, WhichValuesCountAsSet) {
+  const struct {
+    const char *boxes, *set;
+    Shape shape;
+  } cases[] = {
+      {"10100001", "vsl", Shape::k8x8},   {"01011000", "aei", Shape::k8x8},
+      {"00000100", "", Shape::k16x16},    {"00000110", "", Shape::k16x16},  // 16x16 wins
+      {"00000010", "", Shape::k8x12},     {"00000210", "", Shape::k8x12},
+      {"22222222", "vasel", Shape::k8x8},  // grayed counts only where any value but 0 does
+  };
+  for (const auto& c : cases) {
+    int v[8];
+    for (int i = 0; i < 8; ++i) v[i] = c.boxes[i] - '0';
+    const BoxChoices got = FromBoxes({v[0], v[1], v[2], v[3], v[4], v[5], v[6], v[7]});
+    const RunOptions& o = got.options;
+    const bool on[] = {o.vertical, o.append, o.skip, o.even, got.style.invert, got.style.labels};
+    std::string set;
+    for (int i = 0; i < 6; ++i) {
+      if (on[i]) set += "vaseil"[i];
+    }
+    EXPECT_EQ(set, c.set) << c.boxes;
+    EXPECT_EQ(o.shape, c.shape) << c.boxes;
+  }
+}
+
+#if !defined(_WIN32)  // the console's Ctrl-C there; cli/console_interrupt_test.sh checks it
+// Guards against a second Ctrl-C not ending the program at once (the first only cancels).
+TEST(SignalsDeathTest, ASecondCtrlCEndsAtOnce) {
+  auto twice = [] {
+    CatchInterrupts();
+    std::raise(SIGINT);
+    if (Interrupted()) std::raise(SIGINT);
+    std::exit(0);
+  };
+  EXPECT_EXIT(twice(), ::testing::KilledBySignal(SIGINT), "");
+}
+#endif
 
 }  // namespace
 }  // namespace tessary

@@ -28,26 +28,33 @@ class BrowseNamingTest : public QObject {
 
  private slots:
   void browse() {
+    // Each step clicks the button its own way: the mouse, or a key while it has the focus.
+    // Guards against Enter and keypad Enter doing nothing there.
     struct Step {
+      Qt::Key key;  // Qt::Key_unknown: the mouse
       std::optional<QString> chosen;
       const char* in;
       const char* out;
     };
     const Step steps[] = {
-        {"/home/ann/gfx/font.chr", "/home/ann/gfx/font.chr", "/home/ann/gfx/font.H"},
+        {Qt::Key_unknown, "/home/ann/gfx/font.chr", "/home/ann/gfx/font.chr",
+         "/home/ann/gfx/font.H"},
         // Guards against cutting a fixed four characters: "x.grph" once gave "x..H".
-        {"C:\\gfx\\x.grph", "C:\\gfx\\x.grph", "C:\\gfx\\x.H"},
+        {Qt::Key_Return, "C:\\gfx\\x.grph", "C:\\gfx\\x.grph", "C:\\gfx\\x.H"},
         // Guards against a cancelled dialog changing either field.
-        {std::nullopt, "C:\\gfx\\x.grph", "C:\\gfx\\x.H"},
+        {Qt::Key_Space, std::nullopt, "C:\\gfx\\x.grph", "C:\\gfx\\x.H"},
         // Guards against cutting a fixed four characters: "tileset" once gave "til.H".
-        {"/data/v1.2/tileset", "/data/v1.2/tileset", "/data/v1.2/tileset.H"},
+        {Qt::Key_Enter, "/data/v1.2/tileset", "/data/v1.2/tileset", "/data/v1.2/tileset.H"},
     };
     FakeDialog dialog;
     frmTessary form(&dialog);
     form.show();
     for (const Step& step : steps) {
       dialog.answer = step.chosen;
-      QTest::mouseClick(form.findChild<QPushButton*>("cmdBrowse"), Qt::LeftButton);
+      auto* button = form.findChild<QPushButton*>("cmdBrowse");
+      const auto keypad = step.key == Qt::Key_Enter ? Qt::KeypadModifier : Qt::NoModifier;
+      step.key != Qt::Key_unknown ? QTest::keyClick(button, step.key, keypad)
+                                  : QTest::mouseClick(button, Qt::LeftButton);
       QCOMPARE(form.findChild<QLineEdit*>("txt1")->text(), QString(step.in));
       QCOMPARE(form.findChild<QLineEdit*>("txt2")->text(), QString(step.out));
     }

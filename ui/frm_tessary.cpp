@@ -13,7 +13,9 @@
 #include <QShortcut>
 #include <algorithm>
 #include <iterator>
+#include <limits>
 
+#include "run/box_values.h"
 #include "run/disk_file_system.h"
 #include "run/run.h"
 #include "ui/application.h"
@@ -102,6 +104,12 @@ frmTessary::frmTessary(FileDialog* dialog, FileSystem* files, QWidget* parent)
   lblPrefix = Placed(new QLabel(tr("&Label prefix:"), this), "lblPrefix", Twips(1920, 3000, 0, 0));
   txtPrefix = Placed(new QLineEdit(this), "txtPrefix", Twips(1920, 3240, 1335, 285));
   CPixels = NewBox(this, "CPixels", "&Pixel comments", Twips(120, 3660, 1695, 255), 0);
+  for (QLineEdit* field : {txt1, txt2, txtStart, txtEnd, txtHex, txtPrefix}) {
+    field->setMaxLength(std::numeric_limits<int>::max());
+  }
+  // Enter and keypad Enter click a button that has the focus, as Space does.
+  cmdBrowse->setAutoDefault(true);
+  cmdGo->setAutoDefault(true);
 
   QFont terminal(QStringLiteral("Terminal"));
   terminal.setStyleHint(QFont::TypeWriter);
@@ -146,7 +154,17 @@ void frmTessary::showEvent(QShowEvent* event) {
 
 void frmTessary::Form_Load() {
   QSettings settings(QStringLiteral("Tessary"), QStringLiteral("Tessary"));
-  LoadSettings(settings, this);
+  const QString failure = LoadSettings(settings, this);
+  if (failure.isEmpty()) return;
+  QMetaObject::invokeMethod(  // once the window shows
+      this,
+      [this, failure] {
+        QMessageBox::warning(this, QStringLiteral("Tessary"),
+                             tr("The settings could not be read: %1. The window starts with the "
+                                "defaults.")
+                                 .arg(failure));
+      },
+      Qt::QueuedConnection);
 }
 
 void frmTessary::closeEvent(QCloseEvent* event) {
@@ -172,18 +190,24 @@ void frmTessary::Form_QueryUnload(bool& Cancel) {
   }
 }
 
+BoxValues frmTessary::Boxes() const {
+  return BoxValues{.vertical = CVert->value(),
+                   .append = CAppend->value(),
+                   .skip = CSkip->value(),
+                   .even = CEven->value(),
+                   .invert = CInvert->value(),
+                   .box_1616 = C1616->value(),
+                   .box_812 = C812Mask->value(),
+                   .hex = CHex->value()};
+}
+
 RunOptions frmTessary::TakeOptions() const {
-  RunOptions options;
-  options.append = CAppend->value() != 0;
-  options.vertical = CVert->value() != 0;
-  options.skip = CSkip->value() != 0;
-  options.even = CEven->value() != 0;
+  RunOptions options = FromBoxes(Boxes()).options;
   options.input_path = QFile::encodeName(txt1->text()).toStdString();
   options.output_path = QFile::encodeName(txt2->text()).toStdString();
   options.tile_number_text = txtHex->text().toStdString();
   options.start_text = txtStart->text().toStdString();
   options.end_text = txtEnd->text().toStdString();
-  options.shape = ShapeFromBoxes(C1616->value(), C812Mask->value());
   options.listing = TakeListing();
   return options;
 }
@@ -201,6 +225,10 @@ void frmTessary::cmdGo_Click() {
   if (Busy) return;  // a click that arrives while a run pauses between tiles
   cancel_requested_ = false;
   const RunResult result = Run(TakeOptions(), *this, *files_);
+  if (close_requested_) {
+    close();  // a signal arrived during the run
+    return;
+  }
   if (result.status == RunStatus::kFailed) {
     QMessageBox::warning(this, QStringLiteral("Tessary"), Sentence(result.message));
   }
@@ -224,14 +252,22 @@ void frmTessary::Form_EscapeKey() {
   if (Busy) cancel_requested_ = true;
 }
 
+void frmTessary::Form_Interrupt() {
+  close_requested_ = true;
+  if (Busy) {
+    cancel_requested_ = true;  // cmdGo_Click closes once the run has ended
+    return;
+  }
+  if (QWidget* modal = QApplication::activeModalWidget()) modal->close();
+  close();
+}
+
 bool frmTessary::Yield() {
   QCoreApplication::processEvents();
   return !cancel_requested_;
 }
 
-TileStyle frmTessary::CurrentStyle() {
-  return TileStyle{.labels = CHex->value() != 0, .invert = CInvert->value() == 1};
-}
+TileStyle frmTessary::CurrentStyle() { return FromBoxes(Boxes()).style; }
 
 void frmTessary::WalkStarted() {
   Busy = true;

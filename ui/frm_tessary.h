@@ -18,12 +18,14 @@ class QShowEvent;
 
 namespace tessary {
 
+struct BoxValues;
 class CheckBox;
 class FileDialog;
 
 // The window takes the values of its controls, hands them to the conversion run and hosts the
 // run: between tiles it handles the pending events, with Busy set and the busy pointer shown.
 // "Invert" and "Hex Count From" are read anew after every such pause; Esc then cancels the run.
+// Enter, like Space, clicks the button that has the focus.
 // The fields and boxes are loaded from the settings store when the window is first shown and
 // saved when a close is granted; no close is granted while Busy.
 class frmTessary : public QWidget, private RunHost {
@@ -50,6 +52,8 @@ class frmTessary : public QWidget, private RunHost {
   // Enables the label prefix only where label lines can carry symbols.
   void UpdatePrefixEnabled();
   void Form_EscapeKey();
+  // SIGINT, SIGTERM or SIGHUP: cancels a run in progress, then closes as a close request would.
+  void Form_Interrupt();
 
  protected:
   void showEvent(QShowEvent* event) override;
@@ -57,6 +61,7 @@ class frmTessary : public QWidget, private RunHost {
 
  private:
   void Form_QueryUnload(bool& Cancel);
+  BoxValues Boxes() const;
   RunOptions TakeOptions() const;
   ListingSyntax TakeListing() const;
 
@@ -97,6 +102,7 @@ class frmTessary : public QWidget, private RunHost {
 
   bool Busy = false;
   bool cancel_requested_ = false;
+  bool close_requested_ = false;
   bool loaded_ = false;
   std::chrono::nanoseconds yield_interval_ = std::chrono::milliseconds(10);
 };

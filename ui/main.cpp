@@ -5,6 +5,7 @@
 
 #include "ui/application.h"
 #include "ui/frm_tessary.h"
+#include "ui/signal_watch.h"
 
 int main(int argc, char* argv[]) {
   // Answered before Qt starts, so it needs no display.
@@ -15,6 +16,9 @@ int main(int argc, char* argv[]) {
   QApplication app(argc, argv);
   tessary::SetUpApplication();
   tessary::frmTessary form;
+  tessary::SignalWatch signal_watch;
+  QObject::connect(&signal_watch, &tessary::SignalWatch::arrived, &form,
+                   &tessary::frmTessary::Form_Interrupt);
   form.show();
   return app.exec();
 }

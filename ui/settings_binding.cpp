@@ -2,6 +2,7 @@
 
 #include <QComboBox>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QLineEdit>
 #include <QSettings>
@@ -48,11 +49,16 @@ QString KeyOf(const SettingsEntry& entry) {
 }
 
 // The stored text. A hand-edited value with an unquoted comma comes back from the store as a
-// list; it is joined again.
+// list, the blanks after each comma dropped; it is joined again with ", ", the usual spelling.
 QString ReadText(QSettings& settings, const SettingsEntry& entry) {
   const QVariant value = settings.value(KeyOf(entry), QString::fromUtf8(entry.default_text));
-  if (value.typeId() == QMetaType::QStringList) return value.toStringList().join(QLatin1Char(','));
+  if (value.typeId() == QMetaType::QStringList) return value.toStringList().join(u", ");
   return value.toString();
+}
+
+QByteArray Content(const QString& file) {
+  QFile in(file);
+  return in.open(QIODevice::ReadOnly) ? in.readAll() : QByteArray();
 }
 
 int BoxValue(const QString& text, const SettingsEntry& entry) {
@@ -79,7 +85,7 @@ QString WriteFailure(const QString& file) {
 
 }  // namespace
 
-void LoadSettings(QSettings& settings, QWidget* form) {
+QString LoadSettings(QSettings& settings, QWidget* form) {
   for (const SettingsEntry& entry : kSettingsEntries) {
     const QString text = ReadText(settings, entry);
     const QString name = QString::fromLatin1(entry.control);
@@ -93,9 +99,12 @@ void LoadSettings(QSettings& settings, QWidget* form) {
       combo->setCurrentIndex(syntax ? static_cast<int>(*syntax) : 0);
     }
   }
+  if (settings.status() != QSettings::AccessError) return {};  // junk reads as missing entries
+  return settings.fileName() + QStringLiteral(" cannot be read");
 }
 
 QString SaveSettings(QSettings& settings, const QWidget* form) {
+  const QByteArray before = Content(settings.fileName());
   for (const SettingsEntry& entry : kSettingsEntries) {
     const QString name = QString::fromLatin1(entry.control);
     if (entry.is_box) {
@@ -109,7 +118,11 @@ QString SaveSettings(QSettings& settings, const QWidget* form) {
     }
   }
   settings.sync();
-  if (settings.status() == QSettings::NoError) return {};
+  // A store that held junk reports a format error even when it was written out anew.
+  if (settings.status() == QSettings::NoError ||
+      (settings.status() == QSettings::FormatError && Content(settings.fileName()) != before)) {
+    return {};
+  }
   return WriteFailure(settings.fileName());
 }
 

@@ -1,5 +1,6 @@
-// Tests of the saved settings: first start, round trip, stored boxes, an unwritable store.
+// Tests of the saved settings: first start, round trip, stored boxes, damaged stores.
 #include <QComboBox>
+#include <QDir>
 #include <QFile>
 #include <QLineEdit>
 #include <QSettings>
@@ -67,38 +68,36 @@ class SettingsBindingTest : public QObject {
     }
   }
 
-  // The Skip/Even coupling at start-up, a stored 2 shown grayed, and damaged text loading the
-  // entry's default (Skip 0, Vertical 1).
-  void storedBoxes_data() {
-    QTest::addColumn<QString>("stored");  // for both Skip and Vertical
-    QTest::addColumn<int>("skip");
-    QTest::addColumn<int>("vertical");
-    QTest::newRow("0") << "0" << 0 << 0;
-    QTest::newRow("1") << "1" << 1 << 1;
-    QTest::newRow("2") << "2" << 2 << 2;
-    QTest::newRow("3") << "3" << 0 << 1;
-    QTest::newRow("word") << "yes" << 0 << 1;
+  // What a hand-edited or damaged store gives: controls at start ("name=value"), then the
+  // warnings shown at start and at close. Guards against the Skip/Even coupling skipped at start,
+  // damaged box values kept, junk reported as a failed save, an unreadable store passed over in
+  // silence, a hand-written list loaded empty, text fields cut at 32767 characters, and a failed
+  // save not saying why.
+  void storedFile_data() {
+    // "/": the store is a folder; "^": a file stands where the store's folder belongs.
+    QTest::addColumn<QByteArray>("content");
+    QTest::addColumn<QStringList>("controls");
+    QTest::addColumn<QStringList>("warnings");
+    const QString unreadable = "The settings could not be read: " + testing::SettingsFile() +
+                               " cannot be read. The window starts with the defaults.";
+    const QString unsaved = "The settings could not be saved: ";
+    const QStringList defaults = {"txt1=Click on *", "CSkip=0", "CVert=1"}, none;
+    QTest::newRow("boxes") << QByteArray("[Flags]\nSkip=2\nVertical=0\nEven=0\n")
+                           << QStringList{"CSkip=2", "CVert=0", "CEven=0"} << none;
+    QTest::newRow("damaged") << QByteArray("[Flags]\nSkip=3\nVertical=yes\n") << defaults << none;
+    QTest::newRow("junk") << QByteArray("\x01\x02\x03\xff\xfe\n") << defaults << none;
+    QTest::newRow("list") << QByteArray("[Files]\nFile1=/gfx, old/a.chr\n")
+                          << QStringList{"txt1=/gfx, old/a.chr"} << none;
+    QTest::newRow("long") << "[Files]\nFile2=" + QByteArray(40000, 'x')
+                          << QStringList{"txt2=" + QString(40000, 'x')} << none;
+    QTest::newRow("unreadable") << QByteArray("/") << defaults
+                                << QStringList{
+                                       unreadable,
+                                       unsaved + "writing " + testing::SettingsFile() + " failed."};
+    QTest::newRow("no folder") << QByteArray("^") << defaults
+                               << QStringList{unreadable, unsaved + testing::SettingsFolder() +
+                                                              "/Tessary is not a folder."};
   }
-  void storedBoxes() {
-    QFETCH(QString, stored);
-    QFETCH(int, skip);
-    QFETCH(int, vertical);
-    {
-      QSettings store("Tessary", "Tessary");
-      store.setValue("Flags/Skip", stored);
-      store.setValue("Flags/Vertical", stored);
-      store.setValue("Flags/Even", "0");
-    }
-    frmTessary form;
-    form.show();
-    auto* even = form.findChild<CheckBox*>("CEven");
-    QCOMPARE(form.findChild<CheckBox*>("CSkip")->value(), skip);
-    QCOMPARE(form.findChild<CheckBox*>("CSkip")->checkState() == Qt::PartiallyChecked, skip == 2);
-    QCOMPARE(form.findChild<CheckBox*>("CVert")->value(), vertical);
-    QCOMPARE(even->isEnabled(), skip != 0);
-    QCOMPARE(even->value(), 0);
-  }
-
   // A stored syntax name is read in any letter case; an unknown one loads as classic.
   void storedSyntax() {
     for (const auto& [stored, loaded] : {std::pair("KickAss", "kickass"), {"masm", "classic"}}) {
@@ -110,20 +109,33 @@ class SettingsBindingTest : public QObject {
     }
   }
 
-  // A store that cannot be written: the user is told why, and the window still closes.
-  void unwritableStore() {
-    QFile blocker(testing::SettingsFolder() + QStringLiteral("/Tessary"));
-    QVERIFY(blocker.open(QIODevice::WriteOnly));  // a file where the store's folder belongs
-    blocker.close();
+  void storedFile() {
+    QFETCH(QByteArray, content);
+    QFETCH(QStringList, controls);
+    QFETCH(QStringList, warnings);
+    const QString folder = testing::SettingsFolder() + "/Tessary";
+    QFile store(content == "^" ? folder : testing::SettingsFile());
+    QVERIFY(content == "^" || QDir().mkpath(folder));
+    QVERIFY(content == "/" ? QDir().mkdir(store.fileName())
+                           : store.open(QIODevice::WriteOnly) && store.write(content) >= 0);
+    store.close();
+    testing::MessageBoxWatch watch;
     frmTessary form;
     form.show();
-    testing::MessageBoxWatch watch;
+    QTRY_COMPARE(watch.texts(), warnings.mid(0, warnings.size() / 2));
+    for (const QString& control : controls) {
+      const QString name = control.section('=', 0, 0);
+      auto* box = form.findChild<CheckBox*>(name);
+      auto* field = form.findChild<QLineEdit*>(name);
+      QCOMPARE(name + "=" + (box ? QString::number(box->value()) : field->text()), control);
+    }
+    QCOMPARE(form.findChild<CheckBox*>("CEven")->isEnabled(),
+             form.findChild<CheckBox*>("CSkip")->value() != 0);
     QVERIFY(form.close());
-    QCOMPARE(watch.texts().size(), 1);
-    QVERIFY2(watch.texts()[0].contains("could not be saved: ") &&
-                 watch.texts()[0].contains("is not a folder"),
-             qPrintable(watch.texts()[0]));
-    QVERIFY(!form.isVisible());
+    QCOMPARE(watch.texts(), warnings);
+    store.setFileName(testing::SettingsFile());
+    QVERIFY(!warnings.isEmpty() ||
+            (store.open(QIODevice::ReadOnly) && store.readAll().contains("\nRange2=$100\n")));
   }
 };
 

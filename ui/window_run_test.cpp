@@ -1,18 +1,20 @@
-// Tests of runs started from the window: the listing, failure, close guard, Go!, Esc, live boxes.
+// Tests of runs from the window: boxes, failure, close guard, Go!, Esc, live boxes, signals.
 #include <QApplication>
 #include <QComboBox>
 #include <QFile>
 #include <QLineEdit>
-#include <QProcess>
 #include <QPushButton>
-#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <csignal>
+#include <tuple>
 
+#include "run/box_values.h"
 #include "run/mem_file_system.h"
 #include "run/run.h"
 #include "ui/check_box.h"
 #include "ui/frm_tessary.h"
+#include "ui/signal_watch.h"
 #include "ui/test_env.h"
 
 namespace tessary {
@@ -36,18 +38,18 @@ void Fill(QWidget& form, const QStringList& texts, const QString& boxes = "00010
 
 void ClickGo(QWidget& form) { form.findChild<QPushButton*>("cmdGo")->click(); }
 
-// A window over the in-memory files "in" (`size` bytes) and "out" ("; kept"), pausing before
-// every tile; `pause` fires at every pause.
+// A window over the in-memory files "in" (`size` bytes) and "out" ("; kept"), its boxes set as
+// Fill() does, pausing before every tile; `pause` fires at every pause.
 struct MemWindow {
   MemFileSystem files;
   frmTessary form{nullptr, &files};
   QTimer pause;
   int pauses = 0;
-  explicit MemWindow(size_t size) {
+  explicit MemWindow(size_t size, const QString& boxes = "00010001") {
     files.files = {{"in", Bytes(size)}, {"out", "; kept\r\n"}};
     form.SetYieldInterval(std::chrono::nanoseconds(0));
     form.show();  // loads the settings, which Fill() then replaces
-    Fill(form, {"in", "out", "0", QString::number(size), "$00"});
+    Fill(form, {"in", "out", "0", QString::number(size), "$00"}, boxes);
     QObject::connect(&pause, &QTimer::timeout, [this] { ++pauses; });
   }
   void Go() {
@@ -66,50 +68,20 @@ class WindowRunTest : public QObject {
  private slots:
   void init() { testing::ClearSettings(); }
 
-  void sameListingAsCli_data() {
-    QTest::addColumn<QString>("numbers");  // start, end, first tile number
-    QTest::addColumn<QString>("boxes");    // as for Fill()
-    QTest::addColumn<QString>("flags");
-    // clang-format off
-    QTest::newRow("plain") << "$0 $1000 $00" << "00010001" << "";
-    QTest::newRow("vertical, inverted, skip odd, 8x12")
-        << "$8 4104 %101" << "10101011" << "--vertical --invert --skip odd --shape 8x12";
-    QTest::newRow("16x16 wins over 8x12") << "'A $1000 $7FFFFFFE" << "00010111" << "--shape 16x16";
-    // Grayed Vertical, Append, Skip and Even count as set; grayed Invert, 16x16, 8x12 as not.
-    QTest::newRow("grayed, append")
-        << "$100 $900 $00" << "22222220" << "--vertical --append --skip even --no-labels";
-    // clang-format on
-  }
-  void sameListingAsCli() {
-    QFETCH(QString, numbers);
-    QFETCH(QString, boxes);
-    QFETCH(QString, flags);
-    const QStringList n = numbers.split(' ');
-    QTemporaryDir dir;
-    const QString in = dir.filePath("in"), window = dir.filePath("w.H"), cli = dir.filePath("c.H");
-    const QByteArray kept = "; kept\r\n";
-    for (const auto& [path, data] :
-         {std::pair(in, QByteArray::fromStdString(Bytes(0x1100))), {window, kept}, {cli, kept}}) {
-      QFile file(path);
-      QVERIFY(file.open(QIODevice::WriteOnly) && file.write(data) == data.size());
+  // Guards against the window handing a box's value to the wrong option.
+  void boxesReachTheRun() {
+    for (const QString boxes : {"10100001", "01011000", "00000011"}) {
+      MemWindow w(4096, boxes), reference(4096);
+      w.Go();
+      int v[8];
+      for (int i = 0; i < 8; ++i) v[i] = boxes[i].digitValue();
+      BoxChoices expected = FromBoxes({v[0], v[1], v[2], v[3], v[4], v[5], v[6], v[7]});
+      RunOptions& o = expected.options;
+      std::tie(o.input_path, o.output_path, o.end_text) = std::tuple("in", "out", "4096");
+      FixedStyleHost host(expected.style);
+      QCOMPARE(Run(o, host, reference.files).status, RunStatus::kDone);
+      QVERIFY2(w.files.files["out"] == reference.files.files["out"], qPrintable(boxes));
     }
-    frmTessary form;
-    Fill(form, QStringList{in, window} + n, boxes);
-    testing::MessageBoxWatch watch;
-    ClickGo(form);
-    QCOMPARE(watch.texts(), QStringList());
-
-    QProcess process;
-    process.start(TESSARY_CLI_PATH,
-                  QStringList{"--start", n[0], "--end", n[1], "--count-from", n[2]} +
-                      flags.split(' ', Qt::SkipEmptyParts) + QStringList{in, cli});
-    QVERIFY(process.waitForFinished(30000));
-    QCOMPARE(process.exitCode(), 0);
-    QFile from_window(window), from_cli(cli);
-    QVERIFY(from_window.open(QIODevice::ReadOnly) && from_cli.open(QIODevice::ReadOnly));
-    const QByteArray expected = from_cli.readAll();
-    QVERIFY(expected.size() > 100);
-    QCOMPARE(from_window.readAll(), expected);
   }
 
   // A failed run: message shown with the pointer restored, output kept. During a run: busy
@@ -226,6 +198,23 @@ class WindowRunTest : public QObject {
     while (switched < got.size() && got[switched] == before[switched]) ++switched;
     QVERIFY2(switched > 0 && switched < 128, qPrintable(QString::number(switched)));
     QCOMPARE(got.mid(switched), after.mid(switched));
+  }
+
+  // Guards against SIGTERM (in a run) or SIGHUP (idle) killing the window, mid-run leaving a
+  // partial listing: the run is cancelled, the output kept, the settings saved, the window
+  // closed. Last: from here on the process counts as interrupted.
+  void signalCancelsSavesAndCloses() {
+    for (const auto& [signal, during_run] : {std::pair(SIGTERM, true), {SIGHUP, false}}) {
+      testing::ClearSettings();
+      MemWindow w(1 << 20);
+      SignalWatch watch;
+      connect(&watch, &SignalWatch::arrived, &w.form, &frmTessary::Form_Interrupt);
+      QTimer::singleShot(0, [signal = signal] { std::raise(signal); });
+      if (during_run) w.Go();
+      QTRY_VERIFY(!w.form.isVisible());
+      QCOMPARE(w.files.files["out"], "; kept\r\n");
+      QVERIFY(QFile::exists(testing::SettingsFile()));
+    }
   }
 };
 

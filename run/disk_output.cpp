@@ -1,0 +1,439 @@
+#include "run/disk_output.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+
+#include <cerrno>
+#include <filesystem>
+#include <random>
+#include <string_view>
+
+#include "run/quoted.h"
+#include "run/signals.h"
+#include "run/win_path.h"
+
+#if defined(_WIN32)
+#include <io.h>
+#else
+#include <unistd.h>
+#endif
+
+namespace tessary {
+namespace {
+
+namespace fs = std::filesystem;
+
+#if defined(_WIN32)
+using FileInfo = struct _stat64;
+constexpr int kCommonFlags = O_BINARY | O_NOINHERIT;
+int OpenFile(const fs::path& path, int flags, int mode) {
+  return _wopen(path.c_str(), flags, mode);
+}
+int Fstat(int fd, FileInfo* info) { return _fstat64(fd, info); }
+int Stat(const fs::path& path, FileInfo* info) { return _wstat64(path.c_str(), info); }
+int Truncate(int fd, uint64_t size) { return _chsize_s(fd, static_cast<long long>(size)); }
+#else
+using FileInfo = struct stat;
+constexpr int kCommonFlags = O_CLOEXEC | O_NOCTTY;
+int OpenFile(const fs::path& path, int flags, int mode) {
+  return ::open(path.c_str(), flags, mode);
+}
+int Fstat(int fd, FileInfo* info) { return fstat(fd, info); }
+int Stat(const fs::path& path, FileInfo* info) { return stat(path.c_str(), info); }
+int Truncate(int fd, uint64_t size) { return ftruncate(fd, static_cast<off_t>(size)); }
+#endif
+
+// Chunks no larger than this go to one write call.
+constexpr size_t kMaxWrite = size_t{1} << 30;
+
+std::error_code LastError() {
+  return std::error_code(errno != 0 ? errno : EIO, std::generic_category());
+}
+
+std::error_code Cancelled() { return std::make_error_code(std::errc::operation_canceled); }
+
+// A path as UTF-8, for messages and names, also on Windows.
+std::string Utf8(const fs::path& path) {
+  const std::u8string text = path.u8string();
+  return std::string(text.begin(), text.end());
+}
+
+// Opens `path`; an open that a signal interrupts is tried again until Interrupted().
+int OpenRetrying(const fs::path& path, int flags, int mode, std::error_code* ec) {
+  for (;;) {
+    errno = 0;
+    const int fd = OpenFile(path, flags | kCommonFlags, mode);
+    if (fd >= 0) return fd;
+    if (errno == EINTR && !Interrupted()) continue;
+    *ec = errno == EINTR ? Cancelled() : LastError();
+    return -1;
+  }
+}
+
+// Writes all of `data`. An interrupted write is tried again; with `cancellable` it fails instead
+// once Interrupted(). (A signal cuts a write to a pipe short rather than failing it.)
+std::error_code WriteAll(int fd, std::string_view data, bool cancellable = true) {
+  while (!data.empty()) {
+    if (cancellable && Interrupted()) return Cancelled();
+    errno = 0;
+    const auto size = static_cast<unsigned>(std::min(data.size(), kMaxWrite));
+    const auto written = ::write(fd, data.data(), size);
+    if (written < 0 && errno != EINTR) return LastError();
+    if (written > 0) data.remove_prefix(static_cast<size_t>(written));
+  }
+  return {};
+}
+
+// Copies all of `from` over the start of `to`, both from their first byte.
+std::error_code CopyContent(int from, int to) {
+  if (::lseek(from, 0, SEEK_SET) != 0 || ::lseek(to, 0, SEEK_SET) != 0) return LastError();
+  std::string buffer(size_t{1} << 20, '\0');
+  for (;;) {
+    errno = 0;
+    const auto got = ::read(from, buffer.data(), static_cast<unsigned>(buffer.size()));
+    if (got < 0 && errno == EINTR) continue;
+    if (got < 0) return LastError();
+    if (got == 0) return {};
+    if (auto ec = WriteAll(to, std::string_view(buffer.data(), static_cast<size_t>(got)), false))
+      return ec;
+  }
+}
+
+// The folder of `path`, "." for a bare file name.
+fs::path FolderOf(const fs::path& path) {
+  return path.has_parent_path() ? path.parent_path() : fs::path(".");
+}
+
+// Creates `.NAME.tessary-XXXXXX` in `folder`, NAME being the file name of `target`, cut to fit
+// the longest file name most file systems allow.
+int CreateHidden(const fs::path& folder, const fs::path& target, int mode, fs::path* made,
+                 std::error_code* ec) {
+  static constexpr char kAlphabet[] =
+      "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
+  static std::minstd_rand draw(std::random_device{}());
+  const std::string base = Utf8(target.filename());
+  size_t keep = std::min<size_t>(base.size(), 255 - 16);
+  while (keep > 0 && keep < base.size() && (base[keep] & 0xC0) == 0x80) --keep;
+  std::string name(1, '.');
+  name.append(base, 0, keep).append(".tessary-");
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    std::string suffix(6, 'X');
+    for (char& c : suffix) c = kAlphabet[draw() % (sizeof kAlphabet - 1)];
+    *made = folder / PathFromUtf8(name + suffix);
+    const int fd = OpenRetrying(*made, O_RDWR | O_CREAT | O_EXCL, mode, ec);
+    if (fd >= 0 || *ec != std::errc::file_exists) return fd;
+  }
+  return -1;
+}
+
+// The descriptor that a path such as /dev/stdout or /proc/self/fd/3 stands for, or -1.
+int DescriptorOf(const fs::path& path) {
+#if defined(_WIN32)
+  (void)path;
+  return -1;
+#else
+  const std::string p = path.lexically_normal().string();
+  if (p == "/dev/stdin") return 0;
+  if (p == "/dev/stdout") return 1;
+  if (p == "/dev/stderr") return 2;
+  const std::string folders[] = {"/dev/fd/", "/proc/self/fd/", "/proc/thread-self/fd/",
+                                 "/proc/" + std::to_string(getpid()) + "/fd/"};
+  for (const std::string& folder : folders) {
+    if (p.size() <= folder.size() || p.compare(0, folder.size(), folder) != 0) continue;
+    const std::string number = p.substr(folder.size());
+    if (number.size() > 9 || number.find_first_not_of("0123456789") != std::string::npos) {
+      return -1;
+    }
+    return std::stoi(number);
+  }
+  return -1;
+#endif
+}
+
+// Follows the symbolic links of `*path` to the file they lead to, also one that does not exist
+// yet, so that the file is written and the links stay. Stops at a descriptor path met on the way
+// and sets `*descriptor` to its number; -1 otherwise.
+std::error_code ResolveLinks(fs::path* path, int* descriptor) {
+  for (int hops = 0; hops < 40; ++hops) {
+    if ((*descriptor = DescriptorOf(*path)) >= 0) return {};
+    std::error_code ec;
+    if (!fs::is_symlink(fs::symlink_status(*path, ec))) return {};
+    const fs::path next = fs::read_symlink(*path, ec);
+    if (ec) return ec;
+    *path = next.is_absolute() ? next : FolderOf(*path) / next;
+  }
+  return std::make_error_code(std::errc::too_many_symbolic_link_levels);
+}
+
+// Whether a file made in `folder` and renamed over the existing file `info` would look to the
+// user like that file, rewritten.
+bool RenameIsInvisible(const FileInfo& info, const fs::path& folder) {
+#if defined(_WIN32)
+  (void)info, (void)folder;
+  return true;
+#else
+  return info.st_nlink == 1 && info.st_uid == geteuid() &&
+         faccessat(AT_FDCWD, folder.c_str(), W_OK | X_OK, AT_EACCESS) == 0;
+#endif
+}
+
+// Gives the new file `fd` the permissions and group of the old one.
+bool TakeOver(int fd, const FileInfo& old) {
+#if defined(_WIN32)
+  (void)fd, (void)old;
+  return true;
+#else
+  FileInfo now;
+  if (fstat(fd, &now) != 0) return false;
+  if (now.st_gid != old.st_gid && fchown(fd, static_cast<uid_t>(-1), old.st_gid) != 0) {
+    return false;
+  }
+  return fchmod(fd, old.st_mode & 07777) == 0;
+#endif
+}
+
+// The shared part of the disk outputs: a descriptor, the write loop, and a rollback step that
+// runs once, when asked or when the output is dropped uncommitted.
+class DiskOutput : public OutputFile {
+ public:
+  ~DiskOutput() override { CloseOnce(); }
+  std::error_code Write(std::string_view data) final { return WriteAll(fd_, data); }
+  std::error_code Commit() final {
+    if (state_ != State::kOpen) return std::make_error_code(std::errc::bad_file_descriptor);
+    std::error_code ec = Finish();
+    if (!ec) state_ = State::kCommitted;
+    return ec;
+  }
+  std::string Rollback() final {
+    if (state_ != State::kOpen) return {};
+    state_ = State::kRolledBack;
+    return Undo();
+  }
+
+ protected:
+  DiskOutput(int fd, bool owned) : fd_(fd), owned_(owned) {}
+  // Makes the output final; on failure Undo() still follows.
+  virtual std::error_code Finish() = 0;
+  // Puts back the old content; returns what Rollback() returns.
+  virtual std::string Undo() = 0;
+  // Closes the descriptor (once); an error it reports is kept in `close_error_`.
+  std::error_code CloseOnce() {
+    if (fd_ < 0 || !owned_) return close_error_;
+    errno = 0;
+    if (::close(fd_) != 0) close_error_ = LastError();
+    fd_ = -1;
+    return close_error_;
+  }
+
+  int fd_;
+  std::error_code close_error_;
+
+ private:
+  enum class State { kOpen, kCommitted, kRolledBack };
+  bool owned_;
+  State state_ = State::kOpen;
+};
+
+// A descriptor written straight through: a terminal, pipe, device or a descriptor handed over.
+class ThroughOutput final : public DiskOutput {
+ public:
+  ThroughOutput(int fd, bool owned) : DiskOutput(fd, owned) {}
+  ~ThroughOutput() override { Rollback(); }
+  bool Restorable() const override { return false; }
+
+ private:
+  std::error_code Finish() override { return CloseOnce(); }
+  std::string Undo() override { return {}; }  // what was written stays
+};
+
+// A new file beside the target, renamed over it on Commit() and removed otherwise.
+class RenamingOutput final : public DiskOutput {
+ public:
+  RenamingOutput(int fd, fs::path temp, fs::path target)
+      : DiskOutput(fd, true), temp_(std::move(temp)), target_(std::move(target)) {}
+  ~RenamingOutput() override { Rollback(); }
+  bool Restorable() const override { return true; }
+
+ private:
+  std::error_code Finish() override {
+    if (std::error_code ec = CloseOnce()) return ec;
+    std::error_code ec;
+    fs::rename(temp_, target_, ec);
+    return ec;
+  }
+  std::string Undo() override {
+    CloseOnce();
+    std::error_code ec;
+    if (fs::remove(temp_, ec) || !ec) return {};
+    return "is left as it was, but " + Quoted(Utf8(temp_)) + " could not be removed (" +
+           ec.message() + ")";
+  }
+
+  fs::path temp_;
+  fs::path target_;
+};
+
+// A file emptied and written in place, its old content kept in `backup` until Commit().
+class InPlaceOutput final : public DiskOutput {
+ public:
+  InPlaceOutput(int fd, int backup_fd, fs::path backup)
+      : DiskOutput(fd, true), backup_fd_(backup_fd), backup_(std::move(backup)) {}
+  ~InPlaceOutput() override {
+    Rollback();
+    if (backup_fd_ >= 0) ::close(backup_fd_);
+  }
+  bool Restorable() const override { return true; }
+
+ private:
+  std::error_code Finish() override {
+    if (std::error_code ec = CloseOnce()) return ec;
+    DropBackup();  // no longer needed
+    return {};
+  }
+  std::string Undo() override {
+    std::error_code ec = close_error_;
+    if (fd_ < 0 && !ec) ec = std::make_error_code(std::errc::bad_file_descriptor);
+    if (!ec && Truncate(fd_, 0) != 0) ec = LastError();
+    if (!ec) ec = CopyContent(backup_fd_, fd_);
+    if (!ec) ec = CloseOnce();
+    if (ec) {
+      return "could not be put back (" + ec.message() + "); its old content is kept in " +
+             Quoted(Utf8(backup_));
+    }
+    DropBackup();
+    return {};
+  }
+  // Closed first: Windows removes no open file.
+  void DropBackup() {
+    ::close(backup_fd_);
+    backup_fd_ = -1;
+    std::error_code ignored;
+    fs::remove(backup_, ignored);
+  }
+
+  int backup_fd_;
+  fs::path backup_;
+};
+
+// Adds to a regular file; cut back to its old length through the same descriptor unless
+// committed.
+class AppendingOutput final : public DiskOutput {
+ public:
+  AppendingOutput(int fd, uint64_t old_size) : DiskOutput(fd, true), old_size_(old_size) {}
+  ~AppendingOutput() override { Rollback(); }
+  bool Restorable() const override { return true; }
+
+ private:
+  std::error_code Finish() override { return CloseOnce(); }
+  std::string Undo() override {
+    std::error_code ec = close_error_;
+    if (!ec && Truncate(fd_, old_size_) != 0) ec = LastError();
+    CloseOnce();
+    if (!ec) return {};
+    return "could not be cut back to its old length of " + std::to_string(old_size_) + " bytes (" +
+           ec.message() + ")";
+  }
+
+  uint64_t old_size_;
+};
+
+// A new file at `target` (links resolved): written beside it and renamed into place.
+std::error_code OpenNew(const fs::path& target, std::unique_ptr<OutputFile>* out) {
+  std::error_code ec;
+  fs::path temp;
+  const int fd = CreateHidden(FolderOf(target), target, 0666, &temp, &ec);
+  if (fd < 0) return ec;
+  *out = std::make_unique<RenamingOutput>(fd, std::move(temp), target);
+  return {};
+}
+
+// Replaces the regular file `target`, open as `fd` (write-only), described by `info`.
+std::error_code OpenReplacing(int fd, const FileInfo& info, const fs::path& target,
+                              std::unique_ptr<OutputFile>* out) {
+  std::error_code ec;
+  const fs::path folder = FolderOf(target);
+  if (RenameIsInvisible(info, folder)) {
+    fs::path temp;
+    const int temp_fd = CreateHidden(folder, target, 0600, &temp, &ec);
+    if (temp_fd >= 0 && TakeOver(temp_fd, info)) {
+      ::close(fd);
+      *out = std::make_unique<RenamingOutput>(temp_fd, std::move(temp), target);
+      return {};
+    }
+    if (temp_fd >= 0) {
+      ::close(temp_fd);
+      fs::remove(temp, ec);
+    }
+    ec.clear();  // written in place after all
+  }
+  // The old content goes beside the file when its folder allows, else to the temporary folder.
+  fs::path backup;
+  int backup_fd = CreateHidden(folder, target, 0600, &backup, &ec);
+  if (backup_fd < 0) {
+    const fs::path temp_folder = fs::temp_directory_path(ec);
+    backup_fd = ec ? -1 : CreateHidden(temp_folder, target, 0600, &backup, &ec);
+  }
+  const int old_fd = backup_fd < 0 ? -1 : OpenRetrying(target, O_RDONLY, 0, &ec);
+  if (old_fd >= 0) {
+    ec = CopyContent(old_fd, backup_fd);
+    ::close(old_fd);
+  }
+  if (old_fd >= 0 && !ec && Truncate(fd, 0) != 0) ec = LastError();
+  if (old_fd < 0 || ec) {
+    if (backup_fd >= 0) {
+      ::close(backup_fd);
+      std::error_code ignored;
+      fs::remove(backup, ignored);
+    }
+    ::close(fd);
+    return ec ? ec : std::make_error_code(std::errc::io_error);
+  }
+  *out = std::make_unique<InPlaceOutput>(fd, backup_fd, std::move(backup));
+  return {};
+}
+
+}  // namespace
+
+std::error_code OpenDiskOutput(const std::string& path, bool append,
+                               std::unique_ptr<OutputFile>* out) {
+  if (path.empty()) return std::make_error_code(std::errc::no_such_file_or_directory);
+  fs::path target = PathFromUtf8(path);
+  int descriptor = -1;
+  if (std::error_code ec = ResolveLinks(&target, &descriptor)) return ec;
+#if !defined(_WIN32)
+  if (descriptor >= 0) {
+    const int fd = ::fcntl(descriptor, F_DUPFD_CLOEXEC, 3);
+    if (fd < 0) return LastError();
+    *out = std::make_unique<ThroughOutput>(fd, true);
+    return {};
+  }
+#endif
+  FileInfo info;
+  errno = 0;
+  if (Stat(target, &info) != 0) return errno == ENOENT ? OpenNew(target, out) : LastError();
+  if (S_ISDIR(info.st_mode)) return std::make_error_code(std::errc::is_a_directory);
+  std::error_code ec;
+  // Asked before this program holds the file open too.
+  if (!append && S_ISREG(info.st_mode) && (ec = CheckNotOpenElsewhere(target))) return ec;
+  const int fd = OpenRetrying(target, O_WRONLY | (append ? O_APPEND : 0), 0, &ec);
+  if (fd < 0) return ec;
+  if (Fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+    *out = std::make_unique<ThroughOutput>(fd, true);
+  } else if (append) {
+    *out = std::make_unique<AppendingOutput>(fd, static_cast<uint64_t>(info.st_size));
+  } else {
+    return OpenReplacing(fd, info, target, out);
+  }
+  return {};
+}
+
+std::unique_ptr<OutputFile> NewStreamOutput(std::FILE* stream) {
+  std::fflush(stream);
+#if defined(_WIN32)
+  return std::make_unique<ThroughOutput>(_fileno(stream), false);
+#else
+  return std::make_unique<ThroughOutput>(fileno(stream), false);
+#endif
+}
+
+}  // namespace tessary

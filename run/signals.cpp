@@ -1,0 +1,65 @@
+#include "run/signals.h"
+
+#include <atomic>
+#include <csignal>
+#include <initializer_list>
+
+#if defined(_WIN32)
+#include <windows.h>
+#else
+#include <unistd.h>
+#endif
+
+namespace tessary {
+namespace {
+
+// Set from a signal handler or, on Windows, from the console's handler thread.
+std::atomic<bool> interrupted = false;
+std::atomic<int> wake = -1;
+static_assert(std::atomic<bool>::is_always_lock_free && std::atomic<int>::is_always_lock_free);
+
+#if defined(_WIN32)
+// Runs on a thread of its own. Ctrl-C and Ctrl-Break cancel the run like SIGINT; a second Ctrl-C
+// is left to the system, which ends the process. Closing the console, logging off or shutting
+// down end the process once this returns, so it waits (the system allows a few seconds) while
+// the run cancels and main() ends the process.
+BOOL WINAPI OnConsoleEvent(DWORD event) {
+  if (interrupted.exchange(true) && event == CTRL_C_EVENT) return FALSE;
+  if (event == CTRL_CLOSE_EVENT || event == CTRL_LOGOFF_EVENT || event == CTRL_SHUTDOWN_EVENT) {
+    Sleep(INFINITE);
+  }
+  return TRUE;
+}
+#else
+extern "C" void OnInterrupt(int signal_number) {
+  if (interrupted.exchange(true) && signal_number == SIGINT) {
+    std::signal(SIGINT, SIG_DFL);  // a second Ctrl-C: stop waiting for the cancel
+    std::raise(SIGINT);
+    return;
+  }
+  if (const int fd = wake; fd >= 0) {
+    const char byte = 1;
+    [[maybe_unused]] const ssize_t ignored = ::write(fd, &byte, 1);
+  }
+}
+#endif
+
+}  // namespace
+
+void CatchInterrupts(int wake_fd) {
+  wake = wake_fd;
+#if defined(_WIN32)
+  SetConsoleCtrlHandler(OnConsoleEvent, TRUE);
+#else
+  struct sigaction action = {};
+  action.sa_handler = OnInterrupt;
+  sigemptyset(&action.sa_mask);
+  action.sa_flags = 0;  // no SA_RESTART: blocked calls return EINTR
+  for (int signal_number : {SIGINT, SIGTERM, SIGHUP}) sigaction(signal_number, &action, nullptr);
+  std::signal(SIGXFSZ, SIG_IGN);
+#endif
+}
+
+bool Interrupted() { return interrupted; }
+
+}  // namespace tessary

@@ -1,0 +1,18 @@
+// Signals: how the process takes interrupts (SIGINT, SIGTERM, SIGHUP) and a file size limit.
+#pragma once
+
+namespace tessary {
+
+// Makes the interrupt signals a request to cancel: each sets the flag that Interrupted() reads
+// and, when `wake_fd` is not -1, writes one byte to it (for an event loop to notice). They are
+// caught without SA_RESTART, so a blocked open or write returns EINTR and the caller can ask
+// Interrupted(). A SIGINT that arrives after an interrupt ends the process at once. SIGXFSZ is
+// ignored, so a write past a file size limit fails with EFBIG instead of killing the process.
+// On Windows the console's Ctrl-C, Ctrl-Break and close events take the signals' place, and
+// `wake_fd` is not used. Call once, early; calling again only changes `wake_fd`.
+void CatchInterrupts(int wake_fd = -1);
+
+// True once an interrupt signal has arrived. Safe to ask from anywhere, at any time.
+bool Interrupted();
+
+}  // namespace tessary
