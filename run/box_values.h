@@ -2,7 +2,7 @@
 #pragma once
 
 #include "run/options.h"
-#include "tiles/listing_format.h"
+#include "tiles/tile_style.h"
 
 namespace tessary {
 

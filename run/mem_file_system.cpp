@@ -69,6 +69,10 @@ class MemInput : public InputFile {
 }  // namespace
 
 std::error_code MemFileSystem::OpenInput(const std::string& path, std::unique_ptr<InputFile>* out) {
+  if (interrupted_reads > 0) {
+    --interrupted_reads;
+    return std::make_error_code(std::errc::interrupted);
+  }
   const auto it = files.find(path);
   if (it == files.end()) return std::make_error_code(std::errc::no_such_file_or_directory);
   *out = std::make_unique<MemInput>(this, it->second, streams.count(path) != 0);

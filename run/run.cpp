@@ -350,9 +350,13 @@ RunResult RunChecked(const RunOptions& options, RunHost& host, FileSystem& files
       return Ended(result, RunStatus::kQuietStop, message);
     }
   }
-  if (std::error_code ec = files.OpenInput(in, &input)) {
-    return Ended(result, RunStatus::kFailed, CannotOpen(in, ec));
+  std::error_code ec = files.OpenInput(in, &input);
+  // Opening a FIFO waits for its writer; a signal that does not cancel the run resumes the wait.
+  while (ec == std::errc::interrupted) {
+    if (!host.Yield()) return Ended(result, RunStatus::kCancelled, "cancelled; nothing was written");
+    ec = files.OpenInput(in, &input);
   }
+  if (ec) return Ended(result, RunStatus::kFailed, CannotOpen(in, ec));
   const std::optional<uint64_t> input_size = input->Size();
   if (!end && input_size) {
     // Without an end offset the range ends with the input file.
