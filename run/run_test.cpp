@@ -1,6 +1,7 @@
 #include "run/run.h"
 
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <csignal>
 #include <cstdlib>
@@ -187,17 +188,85 @@ TEST(FromBoxesTest, WhichValuesCountAsSet) {
 }
 
 #if !defined(_WIN32)  // the console's Ctrl-C there; cli/console_interrupt_test.sh checks it
-// Guards against a second Ctrl-C not ending the program at once (the first only cancels).
+// Guards against a second Ctrl-C not ending the program at once (the first only cancels), and
+// against one interrupt sent twice at once (as timeout(1) does) ending it half-cancelled.
 TEST(SignalsDeathTest, ASecondCtrlCEndsAtOnce) {
-  auto twice = [] {
+  auto twice = [](int gap_ms) {
     CatchInterrupts();
     std::raise(SIGINT);
+    ::usleep(static_cast<useconds_t>(gap_ms) * 1000);
     if (Interrupted()) std::raise(SIGINT);
     std::exit(0);
   };
-  EXPECT_EXIT(twice(), ::testing::KilledBySignal(SIGINT), "");
+  EXPECT_EXIT(twice(0), ::testing::ExitedWithCode(0), "");
+  EXPECT_EXIT(twice(300), ::testing::KilledBySignal(SIGINT), "");
 }
 #endif
+
+// A stream (a pipe, standard input) read through a small window.
+class StreamRunTest : public RunTest {
+ protected:
+  StreamRunTest() {
+    files.files["-"] = std::string(1000, '\x5A');
+    files.streams.insert("-");
+    options.input_path.assign(1, '-');  // (GCC 12 misreads a one-character literal here)
+    options.end_text.reset();
+    options.read_window = 64;
+  }
+};
+
+TEST_F(StreamRunTest, RangeEndsWithTheStreamOrReadsZerosPastIt) {
+  const struct {
+    const char *start, *end;  // end nullptr: none
+    RunStatus status;
+    int64_t tiles;
+    const char* message;
+  } cases[] = {
+      {"0", nullptr, RunStatus::kDone, 112, ""},   // 7 whole block rows of 1000 bytes
+      {"$80", "$800", RunStatus::kDone, 240, ""},  // zeros past the stream's end
+      {"2000", nullptr, RunStatus::kQuietStop, 0,
+       "End Offset 1000 is below Start Offset 2000; nothing to list"},
+      {"995", nullptr, RunStatus::kQuietStop, 0,
+       "the range from 995 to 1000 holds fewer than 8 bytes; nothing to list"},
+      {"2000", "2128", RunStatus::kDone, 16, ""},  // a start past the end lists zeros
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.start);
+    options.start_text = c.start;
+    options.end_text = c.end ? std::optional<std::string>(c.end) : std::nullopt;
+    const RunResult result = Go();
+    EXPECT_EQ(std::tuple(result.status, result.tiles, result.message),
+              std::tuple(c.status, c.tiles, c.message));
+  }
+  EXPECT_EQ(files.files["out.asm"].substr(6, 16), " .db %00000000\r\n");
+  files.files["-"].clear();
+  EXPECT_EQ(Go().message, "input file \"-\" is empty; nothing to list");
+}
+
+TEST_F(StreamRunTest, ReadOnlyAsFarAsTheRangeAndCancelledWhileSkippingOrBlocked) {
+  files.files["-"] = std::string(1 << 16, '\x5A');
+  options.end_text = "$1000";
+  ASSERT_EQ(Go().status, RunStatus::kDone);
+  EXPECT_LE(files.bytes_read, 0x1000u + 256 + 64);  // the range, the bytes after it, a window
+
+  options.start_text = "$F000";
+  options.end_text = "$F100";
+  files.bytes_read = 0;
+  host.yields = 0;
+  host.cancel_at_yield = 3;
+  EXPECT_EQ(Go().message, "cancelled; nothing was written");
+  EXPECT_LT(files.bytes_read, 0xF000u);
+  EXPECT_EQ(files.outputs_opened, 1);
+  // A signal interrupts a blocked open or read: the run asks its host, and goes on unless
+  // cancelled.
+  files.interrupted_reads = 2;
+  host.cancel_at_yield = -1;
+  EXPECT_EQ(Go().status, RunStatus::kDone);
+  files.interrupted_reads = 1;
+  host.yields = 0;
+  host.cancel_at_yield = 1;
+  EXPECT_EQ(Go().status, RunStatus::kCancelled);
+}
 
 }  // namespace
 }  // namespace tessary

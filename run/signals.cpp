@@ -2,11 +2,13 @@
 
 #include <atomic>
 #include <csignal>
+#include <cstdint>
 #include <initializer_list>
 
 #if defined(_WIN32)
 #include <windows.h>
 #else
+#include <time.h>
 #include <unistd.h>
 #endif
 
@@ -31,12 +33,28 @@ BOOL WINAPI OnConsoleEvent(DWORD event) {
   return TRUE;
 }
 #else
+// Milliseconds on the monotonic clock (clock_gettime may be called in a signal handler).
+int64_t NowMs() {
+  timespec now{};
+  clock_gettime(CLOCK_MONOTONIC, &now);
+  return int64_t{now.tv_sec} * 1000 + now.tv_nsec / 1000000;
+}
+
+// A repeat within this time is the same interrupt: timeout(1), for one, signals the process and
+// then its whole group.
+constexpr int64_t kRepeatMs = 250;
+std::atomic<int64_t> first_at = 0;
+static_assert(std::atomic<int64_t>::is_always_lock_free);
+
 extern "C" void OnInterrupt(int signal_number) {
-  if (interrupted.exchange(true) && signal_number == SIGINT) {
-    std::signal(SIGINT, SIG_DFL);  // a second Ctrl-C: stop waiting for the cancel
-    std::raise(SIGINT);
+  if (interrupted.exchange(true)) {
+    if (signal_number == SIGINT && NowMs() - first_at >= kRepeatMs) {
+      std::signal(SIGINT, SIG_DFL);  // a second Ctrl-C: stop waiting for the cancel
+      std::raise(SIGINT);
+    }
     return;
   }
+  first_at = NowMs();
   if (const int fd = wake; fd >= 0) {
     const char byte = 1;
     [[maybe_unused]] const ssize_t ignored = ::write(fd, &byte, 1);

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "run/host.h"
@@ -49,43 +50,32 @@ std::string Expected(const std::string& file, const RunOptions& o, int32_t start
 }
 
 TEST(SliceReaderTest, EveryWalkListsTheSameThroughAnyWindowFromFilesAndStreams) {
-  struct Walk {
-    Shape shape;
-    bool vertical, skip, even;
-  };
-  const Walk walks[] = {{Shape::k8x8, false, false, true},  {Shape::k8x8, true, false, true},
-                        {Shape::k8x8, false, true, false},  {Shape::k8x8, true, true, true},
-                        {Shape::k8x12, false, false, true}, {Shape::k16x16, false, false, true}};
+  // {shape, vertical, skip, even}
+  const std::tuple<Shape, bool, bool, bool> walks[] = {
+      {Shape::k8x8, false, false, true},  {Shape::k8x8, true, false, true},
+      {Shape::k8x8, false, true, false},  {Shape::k8x8, true, true, true},
+      {Shape::k8x12, false, false, true}, {Shape::k16x16, false, false, true}};
   // Windows ending inside a block, a mask row and a 16x16 half, and one larger than the slice.
   const size_t windows[] = {8, 60, 264, 300, 1000, 1 << 16};
-  // {start, end (-1: none), file size}: a ragged range, a range past the file's end, the file.
-  const struct {
-    int32_t start, end, size;
-  } ranges[] = {{40, 40 + 1500, 3000},
-                {100, 2400, 1700},
-                {0, -1, 2048},
-                {24, -1, 1000},
-                {0, -1, 16384}};  // more rows than the vertical walk keeps of a column
-  for (const auto& r : ranges) {
-    const std::string file = Random(r.size, r.size);
-    for (const Walk& w : walks) {
+  // {start, end (-1: none), file size}: a ragged range, a range past the file's end, the file,
+  // and more rows than the vertical walk keeps of a column.
+  const int32_t ranges[][3] = {
+      {40, 40 + 1500, 3000}, {100, 2400, 1700}, {0, -1, 2048}, {24, -1, 1000}, {0, -1, 16384}};
+  for (const auto& [start, end, size] : ranges) {
+    const std::string file = Random(static_cast<size_t>(size), static_cast<uint32_t>(size));
+    for (const auto& walk : walks) {
       RunOptions o;
-      o.shape = w.shape;
-      o.vertical = w.vertical;
-      o.skip = w.skip;
-      o.even = w.even;
+      std::tie(o.shape, o.vertical, o.skip, o.even) = walk;
       o.input_path = "in.bin";
       o.output_path = "out.asm";
-      o.start_text = std::to_string(r.start);
-      if (r.end >= 0) o.end_text = std::to_string(r.end);
-      const int32_t length = (r.end >= 0 ? r.end : r.size) - r.start;
-      const std::string expected = Expected(file, o, r.start, length);
+      o.start_text = std::to_string(start);
+      if (end >= 0) o.end_text = std::to_string(end);
+      const std::string expected = Expected(file, o, start, (end >= 0 ? end : size) - start);
       for (const size_t window : windows) {
         for (const bool stream : {false, true}) {
           SCOPED_TRACE(testing::Message()
-                       << "range " << r.start << ".." << r.end << " shape "
-                       << static_cast<int>(w.shape) << " vertical " << w.vertical << " skip "
-                       << w.skip << " window " << window << " stream " << stream);
+                       << "range " << start << ".." << end << " walk " << &walk - walks
+                       << " window " << window << " stream " << stream);
           MemFileSystem files;
           files.files["in.bin"] = file;
           if (stream) files.streams.insert("in.bin");
@@ -99,90 +89,6 @@ TEST(SliceReaderTest, EveryWalkListsTheSameThroughAnyWindowFromFilesAndStreams) 
       }
     }
   }
-}
-
-// Cancels at a given yield; yields at every chance.
-class CancellingHost : public RunHost {
- public:
-  explicit CancellingHost(int cancel_at) : cancel_at_(cancel_at) {}
-  std::chrono::nanoseconds YieldInterval() const override { return {}; }
-  bool Yield() override { return ++yields != cancel_at_; }
-  TileStyle CurrentStyle() override { return {}; }
-  int yields = 0;
-
- private:
-  int cancel_at_;
-};
-
-class StreamRunTest : public ::testing::Test {
- protected:
-  StreamRunTest() {
-    files.files["-"] = Random(1000, 7);
-    files.streams.insert("-");
-    options.input_path.assign(1, '-');  // (GCC 12 misreads a one-character literal here)
-    options.output_path = "out.asm";
-    options.read_window = 64;
-  }
-  RunResult Go(int cancel_at = -1) {
-    CancellingHost host(cancel_at);
-    return tessary::Run(options, host, files);
-  }
-  MemFileSystem files;
-  RunOptions options;
-};
-
-TEST_F(StreamRunTest, RangeEndsWithTheStreamOrReadsZerosPastIt) {
-  const struct {
-    const char* start;
-    const char* end;  // nullptr: none
-    RunStatus status;
-    int64_t tiles;
-    const char* message;
-  } cases[] = {
-      {"0", nullptr, RunStatus::kDone, 112, ""},   // 7 whole block rows of 1000 bytes
-      {"$80", "$800", RunStatus::kDone, 240, ""},  // zeros past the stream's end
-      {"2000", nullptr, RunStatus::kQuietStop, 0,
-       "End Offset 1000 is below Start Offset 2000; nothing to list"},
-      {"995", nullptr, RunStatus::kQuietStop, 0,
-       "the range from 995 to 1000 holds fewer than 8 bytes; nothing to list"},
-      {"2000", "2128", RunStatus::kDone, 16, ""},  // a start past the end lists zeros
-  };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.start);
-    options.start_text = c.start;
-    options.end_text = c.end ? std::optional<std::string>(c.end) : std::nullopt;
-    const RunResult result = Go();
-    EXPECT_EQ(result.status, c.status);
-    EXPECT_EQ(result.tiles, c.tiles);
-    EXPECT_EQ(result.message, c.message);
-  }
-  EXPECT_EQ(files.files["out.asm"].substr(6, 16), " .db %00000000\r\n");
-  files.files["-"].clear();
-  EXPECT_EQ(Go().message, "input file \"-\" is empty; nothing to list");
-}
-
-TEST_F(StreamRunTest, AStreamOfUnknownLengthIsReadOnlyAsFarAsTheWalkGoes) {
-  files.files["-"] = Random(1 << 20, 3);
-  options.end_text = "$1000";
-  ASSERT_EQ(Go().status, RunStatus::kDone);
-  EXPECT_LE(files.bytes_read, 0x1000u + 256 + 64);  // the range, the bytes after it, a window
-}
-
-TEST_F(StreamRunTest, CancelWhileSkippingOrBlockedInARead) {
-  files.files["-"] = Random(1 << 16, 5);
-  options.start_text = "$F000";
-  options.end_text = "$F100";
-  RunResult result = Go(/*cancel_at=*/3);
-  EXPECT_EQ(result.status, RunStatus::kCancelled);
-  EXPECT_EQ(result.message, "cancelled; nothing was written");
-  EXPECT_LT(files.bytes_read, 0xF000u);
-  EXPECT_EQ(files.outputs_opened, 0);
-
-  // A signal interrupts a blocked read: the run asks its host, and goes on when not cancelled.
-  files.interrupted_reads = 2;
-  EXPECT_EQ(Go().status, RunStatus::kDone);
-  files.interrupted_reads = 1;
-  EXPECT_EQ(Go(/*cancel_at=*/1).status, RunStatus::kCancelled);
 }
 
 }  // namespace
