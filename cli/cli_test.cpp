@@ -124,6 +124,11 @@ const ShellCase kShellCases[] = {
     // past the end of a short file lists blank tiles for a long while.
     {"ulimit -f 4000000; stop INT 0.1 $T --end 2147483647 in.bin out.asm", 1,
      "cancelled; output file \"out.asm\" is left as it was", "keep"},
+    // A FIFO is read as it comes; a signal ends a run blocked reading a pipe or opening a FIFO.
+    {"mkfifo p; cat in.bin >p & $T p out.asm", 0, "", "@"},
+    {"stop INT 0.2 $T - out.asm < <(sleep 1)", 1, "cancelled; nothing was written", "keep"},
+    {"mkfifo p; stop INT 0.2 $T p out.asm", 1, "cancelled; nothing was written", "keep"},
+    {"$T . out.asm", 1, "cannot open input file \".\": Is a directory", "keep"},
     // Regression: a signal did not end a run blocked on a FIFO with no reader or a full pipe.
     {"mkfifo fifo; stop INT 0.2 $T in.bin fifo", 1,
      "cancelled; output file \"fifo\" is left as it was", nullptr},

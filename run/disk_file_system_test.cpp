@@ -148,7 +148,10 @@ TEST_F(DiskFileSystemTest, FailedRestoreKeepsTheCopyAndSaysWhere) {
 }
 #endif
 
-TEST_F(DiskFileSystemTest, OutputErrors) {
+TEST_F(DiskFileSystemTest, OpenErrors) {
+  std::unique_ptr<InputFile> in;
+  EXPECT_EQ(disk_.OpenInput(dir().string(), &in).message(), "Is a directory");
+  EXPECT_EQ(disk_.OpenInput(Path("missing"), &in).message(), "No such file or directory");
   std::unique_ptr<OutputFile> out;
   EXPECT_EQ(disk_.OpenOutput(dir().string(), false, &out).message(), "Is a directory");
   // Regression: an empty name was only refused at the final rename, after the whole listing.

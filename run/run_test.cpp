@@ -216,12 +216,8 @@ class StreamRunTest : public RunTest {
 };
 
 TEST_F(StreamRunTest, RangeEndsWithTheStreamOrReadsZerosPastIt) {
-  const struct {
-    const char *start, *end;  // end nullptr: none
-    RunStatus status;
-    int64_t tiles;
-    const char* message;
-  } cases[] = {
+  // {start, end (nullptr: none), status, tiles, message}
+  const std::tuple<const char*, const char*, RunStatus, int64_t, std::string> cases[] = {
       {"0", nullptr, RunStatus::kDone, 112, ""},   // 7 whole block rows of 1000 bytes
       {"$80", "$800", RunStatus::kDone, 240, ""},  // zeros past the stream's end
       {"2000", nullptr, RunStatus::kQuietStop, 0,
@@ -230,13 +226,12 @@ TEST_F(StreamRunTest, RangeEndsWithTheStreamOrReadsZerosPastIt) {
        "the range from 995 to 1000 holds fewer than 8 bytes; nothing to list"},
       {"2000", "2128", RunStatus::kDone, 16, ""},  // a start past the end lists zeros
   };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.start);
-    options.start_text = c.start;
-    options.end_text = c.end ? std::optional<std::string>(c.end) : std::nullopt;
+  for (const auto& [start, end, status, tiles, message] : cases) {
+    options.start_text = start;
+    options.end_text = end ? std::optional<std::string>(end) : std::nullopt;
     const RunResult result = Go();
     EXPECT_EQ(std::tuple(result.status, result.tiles, result.message),
-              std::tuple(c.status, c.tiles, c.message));
+              std::tuple(status, tiles, message));
   }
   EXPECT_EQ(files.files["out.asm"].substr(6, 16), " .db %00000000\r\n");
   files.files["-"].clear();

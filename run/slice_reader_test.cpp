@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <random>
 #include <string>
 #include <tuple>
 #include <vector>
@@ -19,19 +20,15 @@ namespace tessary {
 namespace {
 
 std::string Random(size_t size, uint32_t seed) {
+  std::mt19937 random(seed);
   std::string bytes(size, '\0');
-  for (char& b : bytes) {
-    seed = seed * 1103515245u + 12345u;
-    b = static_cast<char>(seed >> 23);
-  }
+  for (char& b : bytes) b = static_cast<char>(random());
   return bytes;
 }
 
 // The listing made straight from the whole slice held in memory, without the reader.
 std::string Expected(const std::string& file, const RunOptions& o, int32_t start, int32_t length) {
-  const SourceSlice slice(file.size() > static_cast<size_t>(start)
-                              ? file.substr(start, static_cast<size_t>(length) + 256)
-                              : std::string());
+  const SourceSlice slice(file.substr(std::min<size_t>(start, file.size()), length + 256u));
   std::string out;
   int32_t tile_no = 0;
   const ListingFormat format(ListingSyntax{});
