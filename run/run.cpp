@@ -353,7 +353,8 @@ RunResult RunChecked(const RunOptions& options, RunHost& host, FileSystem& files
   std::error_code ec = files.OpenInput(in, &input);
   // Opening a FIFO waits for its writer; a signal that does not cancel the run resumes the wait.
   while (ec == std::errc::interrupted) {
-    if (!host.Yield()) return Ended(result, RunStatus::kCancelled, "cancelled; nothing was written");
+    if (!host.Yield())
+      return Ended(result, RunStatus::kCancelled, "cancelled; nothing was written");
     ec = files.OpenInput(in, &input);
   }
   if (ec) return Ended(result, RunStatus::kFailed, CannotOpen(in, ec));
