@@ -47,14 +47,13 @@ std::atomic<int64_t> first_at = 0;
 static_assert(std::atomic<int64_t>::is_always_lock_free);
 
 extern "C" void OnInterrupt(int signal_number) {
-  if (interrupted.exchange(true)) {
-    if (signal_number == SIGINT && NowMs() - first_at >= kRepeatMs) {
-      std::signal(SIGINT, SIG_DFL);  // a second Ctrl-C: stop waiting for the cancel
-      std::raise(SIGINT);
-    }
+  const bool again = interrupted.exchange(true);
+  if (!again) first_at = NowMs();
+  if (again && signal_number == SIGINT && NowMs() - first_at >= kRepeatMs) {
+    std::signal(SIGINT, SIG_DFL);  // a second Ctrl-C: stop waiting for the cancel
+    std::raise(SIGINT);
     return;
   }
-  first_at = NowMs();
   if (const int fd = wake; fd >= 0) {
     const char byte = 1;
     [[maybe_unused]] const ssize_t ignored = ::write(fd, &byte, 1);
