@@ -1,6 +1,7 @@
 #include "run/signals.h"
 
 #include <atomic>
+#include <cerrno>
 #include <csignal>
 #include <cstdint>
 #include <initializer_list>
@@ -47,8 +48,9 @@ std::atomic<int64_t> first_at = 0;
 static_assert(std::atomic<int64_t>::is_always_lock_free);
 
 extern "C" void OnInterrupt(int signal_number) {
+  const int saved_errno = errno;  // the interrupted code may be about to read it
+  if (!interrupted) first_at = NowMs();
   const bool again = interrupted.exchange(true);
-  if (!again) first_at = NowMs();
   if (again && signal_number == SIGINT && NowMs() - first_at >= kRepeatMs) {
     std::signal(SIGINT, SIG_DFL);  // a second Ctrl-C: stop waiting for the cancel
     std::raise(SIGINT);
@@ -58,6 +60,7 @@ extern "C" void OnInterrupt(int signal_number) {
     const char byte = 1;
     [[maybe_unused]] const ssize_t ignored = ::write(fd, &byte, 1);
   }
+  errno = saved_errno;
 }
 #endif
 
@@ -70,7 +73,8 @@ void CatchInterrupts(int wake_fd) {
 #else
   struct sigaction action = {};
   action.sa_handler = OnInterrupt;
-  sigemptyset(&action.sa_mask);
+  sigemptyset(&action.sa_mask);  // one handler at a time: none runs inside another
+  for (int signal_number : {SIGINT, SIGTERM, SIGHUP}) sigaddset(&action.sa_mask, signal_number);
   action.sa_flags = 0;  // no SA_RESTART: blocked calls return EINTR
   for (int signal_number : {SIGINT, SIGTERM, SIGHUP}) sigaction(signal_number, &action, nullptr);
   std::signal(SIGXFSZ, SIG_IGN);

@@ -264,7 +264,9 @@ void frmTessary::Form_Interrupt() {
 
 bool frmTessary::Yield() {
   QCoreApplication::processEvents();
-  return !cancel_requested_;
+  // A signal before the busy state (a FIFO input waiting for its writer) closes the window; the
+  // run then gives up too.
+  return !cancel_requested_ && !close_requested_;
 }
 
 TileStyle frmTessary::CurrentStyle() { return FromBoxes(Boxes()).style; }
