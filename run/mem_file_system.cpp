@@ -69,8 +69,8 @@ class MemInput : public InputFile {
 }  // namespace
 
 std::error_code MemFileSystem::OpenInput(const std::string& path, std::unique_ptr<InputFile>* out) {
-  if (interrupted_reads > 0) {
-    --interrupted_reads;
+  if (interrupted_opens > 0) {
+    --interrupted_opens;
     return std::make_error_code(std::errc::interrupted);
   }
   const auto it = files.find(path);

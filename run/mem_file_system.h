@@ -22,7 +22,8 @@ class MemFileSystem : public FileSystem {
   size_t stream_chunk = 4096;
   // When set, reading any input fails with this error.
   std::error_code read_error;
-  // The next this many opens or reads of an input are interrupted (std::errc::interrupted).
+  // The next this many opens, or reads, of an input are interrupted (std::errc::interrupted).
+  int interrupted_opens = 0;
   int interrupted_reads = 0;
   // Input bytes read so far.
   uint64_t bytes_read = 0;

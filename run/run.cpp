@@ -102,7 +102,7 @@ class Lister {
         host_(host),
         pacer_(host.YieldInterval()),
         style_(host.CurrentStyle()),
-        poll_([this] { return !pacer_.DueNow() || YieldNow(); }) {}
+        poll_([this](bool now) { return !(now || pacer_.DueNow()) || YieldNow(); }) {}
 
   // One tile position; false ends the walk (cancelled, or a failed read or write).
   bool operator()(int32_t column, int32_t row) {

@@ -254,13 +254,23 @@ TEST_F(StreamRunTest, ReadOnlyAsFarAsTheRangeAndCancelledWhileSkippingOrBlocked)
   EXPECT_EQ(files.outputs_opened, 1);
   // A signal interrupts a blocked open or read: the run asks its host, and goes on unless
   // cancelled.
-  files.interrupted_reads = 2;
+  files.interrupted_opens = files.interrupted_reads = 1;
   host.cancel_at_yield = -1;
   EXPECT_EQ(Go().status, RunStatus::kDone);
-  files.interrupted_reads = 1;
+  files.interrupted_opens = 1;
   host.yields = 0;
   host.cancel_at_yield = 1;
   EXPECT_EQ(Go().status, RunStatus::kCancelled);
+}
+
+// Guards against a signal in a blocked read going unanswered until the yield period is over.
+TEST_F(StreamRunTest, AnInterruptedReadAsksTheHostAtOnce) {
+  struct SlowHost : TestHost {
+    std::chrono::nanoseconds YieldInterval() const override { return std::chrono::hours(1); }
+  } slow;
+  slow.cancel_at_yield = 1;
+  files.interrupted_reads = 1;
+  EXPECT_EQ(tessary::Run(options, slow, files).status, RunStatus::kCancelled);
 }
 
 }  // namespace

@@ -50,7 +50,7 @@ std::error_code SliceReader::ReadStream(char* buf, size_t count, size_t* got, co
   for (;;) {
     const std::error_code ec = input_.Read(read_to_, buf, count, got);
     if (ec == std::errc::interrupted) {
-      if (!poll()) return std::make_error_code(std::errc::operation_canceled);
+      if (!poll(true)) return std::make_error_code(std::errc::operation_canceled);
       continue;
     }
     if (ec) return ec;
@@ -67,7 +67,7 @@ std::error_code SliceReader::SkipTo(uint64_t to, const Poll& poll) {
     size_t got = 0;
     const uint64_t want = std::min<uint64_t>(slice_.capacity(), target - read_to_);
     if (std::error_code ec = ReadStream(buf, want, &got, poll)) return ec;
-    if (!poll()) return std::make_error_code(std::errc::operation_canceled);
+    if (!poll(false)) return std::make_error_code(std::errc::operation_canceled);
   }
   return {};
 }
@@ -106,7 +106,7 @@ std::error_code SliceReader::CoverStream(uint64_t lo, uint64_t hi, const Poll& p
     held_end += got;
     slice_.SetWindow(base, held_end - base);
     if (held_end >= limit_) end_known_ = true;
-    if (held_end < target && !end_known_ && !poll()) {
+    if (held_end < target && !end_known_ && !poll(false)) {
       return std::make_error_code(std::errc::operation_canceled);
     }
   }

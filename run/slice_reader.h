@@ -14,8 +14,9 @@ namespace tessary {
 
 class SliceReader {
  public:
-  // Called between the read steps of a stream; returning false cancels the read.
-  using Poll = std::function<bool()>;
+  // Called between the read steps of a stream, with `now` set after a signal interrupted a
+  // read (the host must then be asked at once); returning false cancels the read.
+  using Poll = std::function<bool(bool now)>;
 
   // The slice starts at byte `start` of `input` and holds at most `limit` bytes (for a range,
   // its length and the 256 bytes after it). `window` bytes (at least 8) are read at a time;
