@@ -252,8 +252,10 @@ RunResult ListRange(const RunOptions& options, RunHost& host, FileSystem& files,
 
   WalkScope busy(host);  // from the first read on
   const bool stream = !input.Size().has_value();
-  // A stream walked column by column is kept whole: the walk goes back to its start.
-  const bool keep_all = stream && options.shape == Shape::k8x8 && options.vertical;
+  // The vertical walk goes back to the start for every column: a stream is kept whole for it,
+  // a file is read again, with the next column kept on the way.
+  const bool by_columns = options.shape == Shape::k8x8 && options.vertical;
+  const bool keep_all = stream && by_columns;
   const uint64_t max_length = static_cast<uint64_t>(std::numeric_limits<int32_t>::max() - start);
   // The range and the 256 bytes after it (the 8x12 mask rows reach past the range), or a stream
   // up to its end; one byte more than a 32-bit End Offset allows shows that it is too long.
@@ -263,7 +265,7 @@ RunResult ListRange(const RunOptions& options, RunHost& host, FileSystem& files,
   Lister lister(*format, reader, LayoutFor(options.shape), host, result.TileNo);
   if (end) lister.length = *end - start;
   ColumnStash stash(options.skip, options.even, kStashWindows * options.read_window);
-  if (!stream && options.shape == Shape::k8x8 && options.vertical) lister.stash = &stash;
+  if (by_columns && !stream) lister.stash = &stash;
 
   // The first read comes before the output is opened: a failed read leaves it untouched, and an
   // empty or short stream stops quietly.
