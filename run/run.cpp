@@ -7,11 +7,10 @@
 
 #include "notation/val2.h"
 #include "run/column_stash.h"
+#include "run/listing_walk.h"
 #include "run/quoted.h"
 #include "run/slice_reader.h"
-#include "run/walks.h"
 #include "run/yield_pacer.h"
-#include "tiles/composite_walks.h"
 #include "tiles/emitters.h"
 
 namespace tessary {
@@ -195,26 +194,6 @@ class Lister {
   size_t used_ = 0;
 };
 
-// Runs the walk that the options choose.
-void WalkAll(const RunOptions& options, Lister& lister) {
-  auto reaches = [&lister](int64_t n) { return lister.Reaches(n); };
-  switch (options.shape) {
-    case Shape::k16x16:
-      Walk1616(reaches, lister);
-      break;
-    case Shape::k8x12:
-      Walk812(reaches, lister);
-      break;
-    case Shape::k8x8:
-      if (options.vertical) {
-        WalkColumns(reaches, options.skip, options.even, lister);
-      } else {
-        WalkRows(reaches, options.skip, options.even, lister);
-      }
-      break;
-  }
-}
-
 // Ends the host's busy state however the walk ends.
 class WalkScope {
  public:
@@ -297,7 +276,8 @@ RunResult ListRange(const RunOptions& options, RunHost& host, FileSystem& files,
                      ec.message());
   }
   lister.Start(*output);
-  WalkAll(options, lister);
+  WalkListing(
+      WalkChoiceOf(options), [&lister](int64_t n) { return lister.Reaches(n); }, lister);
   result.TileNo = lister.TileNo;
   result.tiles = lister.tiles;
   const bool cancelled = lister.cancelled || lister.write_error == std::errc::operation_canceled;
