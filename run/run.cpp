@@ -5,10 +5,10 @@
 #include <new>
 #include <optional>
 
-#include "notation/val2.h"
 #include "run/column_stash.h"
 #include "run/listing_walk.h"
 #include "run/quoted.h"
+#include "run/range_check.h"
 #include "run/slice_reader.h"
 #include "run/yield_pacer.h"
 #include "tiles/emitters.h"
@@ -62,30 +62,6 @@ std::string LeftBehind(OutputFile& output) {
 
 std::string TooLarge(const std::string& input) {
   return "input file " + Quoted(input) + " is too large for a 32-bit End Offset";
-}
-
-// Reads one numeric field; std::nullopt (with `*message` set) when it is out of range.
-std::optional<int32_t> ReadField(const char* field, const std::string& text, std::string* message) {
-  const std::optional<int32_t> value = Val2(text);
-  if (!value) *message = std::string(field) + " " + Quoted(text) + " is outside the 32-bit range";
-  return value;
-}
-
-// The range from `start` to `end`: its length, or the message of a quiet stop.
-std::optional<int32_t> RangeLength(int32_t start, int32_t end, std::string* message) {
-  if (end < start) {
-    *message = "End Offset " + std::to_string(end) + " is below Start Offset " +
-               std::to_string(start) + "; nothing to list";
-    return std::nullopt;
-  }
-  // The difference wraps like every 32-bit sum here; a wrapped (negative) length lists nothing.
-  const auto length =
-      static_cast<int32_t>(static_cast<uint32_t>(end) - static_cast<uint32_t>(start));
-  if (length >= 8) return length;
-  *message = "the range from " + std::to_string(start) + " to " + std::to_string(end) +
-             (length < 0 ? " is longer than 2147483647 bytes; nothing to list"
-                         : " holds fewer than 8 bytes; nothing to list");
-  return std::nullopt;
 }
 
 // Walks the tile positions, reads the input as they need it, hands each to the emitter and
