@@ -13,21 +13,23 @@ char* PutLabel(char* out, const ListingFormat& format, int32_t& TileNo, TileStyl
   return out;
 }
 
-// The table is taken apart into scalars, which stay in registers through the lines.
-template <size_t kStride>
-char* PutRowsOf(char* out, const char* text, size_t size, const uint8_t* bytes, int count) {
-  for (int t = 0; t < count; ++t) out = PutPiece<kStride>(out, text, size, bytes[t]);
+// The table is taken apart into scalars, which stay in registers through the lines; a fixed
+// count lets the compiler unroll the lines whatever the stride.
+template <size_t kStride, int kCount>
+char* PutRowsOf(char* out, const char* text, size_t size, const uint8_t* bytes) {
+#pragma GCC unroll 8
+  for (int t = 0; t < kCount; ++t) out = PutPiece<kStride>(out, text, size, bytes[t]);
   return out;
 }
 
 // The table's stride is chosen once per tile, never per line.
-char* PutRows(char* out, const ListingFormat& format, const uint8_t* bytes, int count,
-              bool invert) {
+template <int kCount>
+char* PutRows(char* out, const ListingFormat& format, const uint8_t* bytes, bool invert) {
   const PieceTable& rows = format.Rows(invert);
   if (rows.stride == kShortPiece) {
-    return PutRowsOf<kShortPiece>(out, rows.text, rows.size, bytes, count);
+    return PutRowsOf<kShortPiece, kCount>(out, rows.text, rows.size, bytes);
   }
-  return PutRowsOf<kMaxPiece>(out, rows.text, rows.size, bytes, count);
+  return PutRowsOf<kMaxPiece, kCount>(out, rows.text, rows.size, bytes);
 }
 
 // The 16 two-byte lines of a 16x16 tile whose blocks are `blocks` (top left, top right, bottom
@@ -43,6 +45,7 @@ char* PutWideRows(char* out, const ListingFormat& format, const uint8_t* const (
   for (int half = 0; half < 4; half += 2) {
     const uint8_t* left = blocks[half];
     const uint8_t* right = blocks[half + 1];
+#pragma GCC unroll 8
     for (int t = 0; t < 8; ++t) {
       out = PutPiece<kLeftStride>(out, a, a_size, left[t]);
       out = PutPiece<kShort>(out, b, b_size, right[t]);
@@ -61,8 +64,8 @@ char* DoTile(char* out, const ListingFormat& format, const SourceSlice& Buffer, 
              int32_t row, int32_t& TileNo, TileStyle style) {
   uint8_t scratch[8];
   out = PutLabel(out, format, TileNo, style);
-  return PutRows(out, format, Buffer.Block(BlockOffset(column, row, 128), scratch), 8,
-                 style.invert);
+  return PutRows<8>(out, format, Buffer.Block(BlockOffset(column, row, 128), scratch),
+                    style.invert);
 }
 
 char* Do812Tile(char* out, const ListingFormat& format, const SourceSlice& Buffer, int32_t column,
@@ -71,8 +74,8 @@ char* Do812Tile(char* out, const ListingFormat& format, const SourceSlice& Buffe
   uint8_t lower_scratch[8];
   const uint64_t upper = BlockOffset(column, row, 256);
   out = PutLabel(out, format, TileNo, style);
-  out = PutRows(out, format, Buffer.Block(upper, upper_scratch), 8, style.invert);
-  return PutRows(out, format, Buffer.Block(upper + 256, lower_scratch), 4, style.invert);
+  out = PutRows<8>(out, format, Buffer.Block(upper, upper_scratch), style.invert);
+  return PutRows<4>(out, format, Buffer.Block(upper + 256, lower_scratch), style.invert);
 }
 
 char* Do1616Tile(char* out, const ListingFormat& format, const SourceSlice& Buffer, int32_t column,
