@@ -4,6 +4,7 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QFile>
+#include <QHBoxLayout>
 #include <QKeySequence>
 #include <QLabel>
 #include <QLineEdit>
@@ -11,6 +12,7 @@
 #include <QPushButton>
 #include <QSettings>
 #include <QShortcut>
+#include <QTimer>
 #include <algorithm>
 #include <iterator>
 #include <limits>
@@ -24,6 +26,7 @@
 #include "ui/file_dialog.h"
 #include "ui/indicator_style.h"
 #include "ui/settings_binding.h"
+#include "ui/tile_preview.h"
 #include "ui/window_font.h"
 
 namespace tessary {
@@ -72,7 +75,8 @@ frmTessary::frmTessary(FileDialog* dialog, FileSystem* files, QWidget* parent)
   setObjectName(QStringLiteral("frmTessary"));
   setWindowTitle(QStringLiteral("Tessary v2.1"));
   setWindowIcon(AppIcon());
-  setFixedSize(Twips(0, 0, 3675, 4020).size());
+  const QSize controls = Twips(0, 0, 3675, 4020).size();
+  resize(controls);  // the fonts are fitted to the controls alone
 
   lblIn = Placed(new QLabel(tr("&Input File:"), this), "lblIn", Twips(120, 0, 690, 195));
   txt1 = Placed(new QLineEdit(this), "txt1", Twips(120, 240, 3135, 285));
@@ -126,6 +130,20 @@ frmTessary::frmTessary(FileDialog* dialog, FileSystem* files, QWidget* parent)
   lblPrefix->setBuddy(txtPrefix);
   FitWindowFont(this);
 
+  // The preview takes the room right of the controls and any the window gains.
+  picPreview = new TilePreview(files_, this);
+  auto* row = new QHBoxLayout(this);
+  row->setContentsMargins(0, 8, 8, 8);
+  row->setSpacing(0);
+  row->addSpacerItem(new QSpacerItem(controls.width() + 4, controls.height() - 16,
+                                     QSizePolicy::Fixed, QSizePolicy::Fixed));
+  row->addWidget(picPreview, 1);
+  row->activate();
+  resize(minimumWidth(), std::max(minimumHeight(), 420));
+  tmrPreview = new QTimer(this);
+  tmrPreview->setSingleShot(true);
+  tmrPreview->setInterval(50);
+
   QWidget* const order[] = {txt1,     cmdBrowse, txt2,   txtStart,  txtEnd,    cmdGo,
                             CVert,    CAppend,   CSkip,  CEven,     CInvert,   C1616,
                             C812Mask, CHex,      txtHex, cboSyntax, txtPrefix, CPixels};
@@ -138,6 +156,15 @@ frmTessary::frmTessary(FileDialog* dialog, FileSystem* files, QWidget* parent)
   connect(CHex, &CheckBox::valueChanged, this, &frmTessary::UpdatePrefixEnabled);
   connect(cboSyntax, &QComboBox::currentIndexChanged, this, &frmTessary::UpdatePrefixEnabled);
   UpdatePrefixEnabled();
+  for (QLineEdit* field : {txt1, txtStart, txtEnd, txtHex, txtPrefix}) {
+    connect(field, &QLineEdit::textChanged, this, &frmTessary::Form_Change);
+  }
+  for (CheckBox* box : {CVert, CAppend, CSkip, CEven, CInvert, C1616, C812Mask, CHex}) {
+    connect(box, &CheckBox::valueChanged, this, &frmTessary::Form_Change);
+  }
+  connect(cboSyntax, &QComboBox::currentIndexChanged, this, &frmTessary::Form_Change);
+  connect(tmrPreview, &QTimer::timeout, this, &frmTessary::tmrPreview_Timer);
+  connect(picPreview, &TilePreview::rangeDragged, this, &frmTessary::picPreview_RangeDragged);
   auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
   connect(escape, &QShortcut::activated, this, &frmTessary::Form_EscapeKey);
 }
@@ -148,6 +175,7 @@ void frmTessary::showEvent(QShowEvent* event) {
   if (!loaded_) {
     loaded_ = true;
     Form_Load();
+    Form_Change();
   }
   QWidget::showEvent(event);
 }
@@ -260,6 +288,17 @@ void frmTessary::Form_Interrupt() {
   }
   if (QWidget* modal = QApplication::activeModalWidget()) modal->close();
   close();
+}
+
+void frmTessary::Form_Change() { tmrPreview->start(); }
+
+void frmTessary::tmrPreview_Timer() {
+  picPreview->Show(TakeOptions(), FromBoxes(Boxes()).style.labels);
+}
+
+void frmTessary::picPreview_RangeDragged(quint64 start, quint64 end) {
+  txtStart->setText(DollarHex(start));
+  txtEnd->setText(DollarHex(end));
 }
 
 bool frmTessary::Yield() {

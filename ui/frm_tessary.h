@@ -15,12 +15,14 @@ class QLabel;
 class QLineEdit;
 class QPushButton;
 class QShowEvent;
+class QTimer;
 
 namespace tessary {
 
 struct BoxValues;
 class CheckBox;
 class FileDialog;
+class TilePreview;
 
 // The window takes the values of its controls, hands them to the conversion run and hosts the
 // run: between tiles it handles the pending events, with Busy set and the busy pointer shown.
@@ -28,6 +30,9 @@ class FileDialog;
 // Enter, like Space, clicks the button that has the focus.
 // The fields and boxes are loaded from the settings store when the window is first shown and
 // saved when a close is granted; no close is granted while Busy.
+// Right of the controls, which keep their places, the preview pane takes whatever room the
+// window has; it follows the fields and boxes 50 ms after their last change, and a drag over it
+// fills Start Offset and End Offset.
 class frmTessary : public QWidget, private RunHost {
   Q_OBJECT
 
@@ -54,6 +59,10 @@ class frmTessary : public QWidget, private RunHost {
   void Form_EscapeKey();
   // SIGINT, SIGTERM or SIGHUP: cancels a run in progress, then closes as a close request would.
   void Form_Interrupt();
+  // Any field, box or the syntax changed: the preview follows once the changes pause.
+  void Form_Change();
+  void tmrPreview_Timer();
+  void picPreview_RangeDragged(quint64 start, quint64 end);
 
  protected:
   void showEvent(QShowEvent* event) override;
@@ -95,6 +104,8 @@ class frmTessary : public QWidget, private RunHost {
   QLabel* lblPrefix;
   QLineEdit* txtPrefix;
   CheckBox* CPixels;
+  TilePreview* picPreview;
+  QTimer* tmrPreview;
 
   std::unique_ptr<FileDialog> own_dialog_;
   FileDialog* cmd;  // the file-open dialog of the browse button

@@ -6,6 +6,7 @@
 #include <QFileInfo>
 #include <QLineEdit>
 #include <QSettings>
+#include <QSpinBox>
 #include <QStringList>
 #include <array>
 
@@ -24,8 +25,9 @@ struct SettingsEntry {
 };
 
 // The entries, in the order in which they are loaded and saved: the thirteen of the original
-// window, then the listing's syntax row. The syntax is stored by its --syntax name.
-const std::array<SettingsEntry, 16> kSettingsEntries = {{
+// window, then the listing's syntax row, then the preview's zoom. The syntax is stored by its
+// --syntax name.
+const std::array<SettingsEntry, 17> kSettingsEntries = {{
     {"txt1", "Files", "File1", "Click on *", false},
     {"txt2", "Files", "File2", "Type in target file", false},
     {"txtStart", "Range", "Range1", "$0", false},
@@ -42,6 +44,7 @@ const std::array<SettingsEntry, 16> kSettingsEntries = {{
     {"cboSyntax", "Format", "Syntax", "classic", false},
     {"CPixels", "Format", "Pixels", "0", true},
     {"txtPrefix", "Format", "LabelPrefix", "", false},
+    {"spnZoom", "View", "Zoom", "2", false},
 }};
 
 QString KeyOf(const SettingsEntry& entry) {
@@ -61,10 +64,11 @@ QByteArray Content(const QString& file) {
   return in.open(QIODevice::ReadOnly) ? in.readAll() : QByteArray();
 }
 
-int BoxValue(const QString& text, const SettingsEntry& entry) {
+// The whole number in `text` when it lies in [low, high], else the entry's default.
+int NumberIn(const QString& text, int low, int high, const SettingsEntry& entry) {
   bool ok = false;
   const int value = text.trimmed().toInt(&ok);
-  if (ok && value >= 0 && value <= 2) return value;
+  if (ok && value >= low && value <= high) return value;
   return QString::fromLatin1(entry.default_text).toInt();
 }
 
@@ -90,9 +94,11 @@ QString LoadSettings(QSettings& settings, QWidget* form) {
     const QString text = ReadText(settings, entry);
     const QString name = QString::fromLatin1(entry.control);
     if (entry.is_box) {
-      if (auto* box = form->findChild<CheckBox*>(name)) box->setValue(BoxValue(text, entry));
+      if (auto* box = form->findChild<CheckBox*>(name)) box->setValue(NumberIn(text, 0, 2, entry));
     } else if (auto* field = form->findChild<QLineEdit*>(name)) {
       field->setText(text);
+    } else if (auto* spin = form->findChild<QSpinBox*>(name)) {
+      spin->setValue(NumberIn(text, spin->minimum(), spin->maximum(), entry));
     } else if (auto* combo = form->findChild<QComboBox*>(name)) {
       // An unknown name loads as the first item, classic.
       const std::optional<Syntax> syntax = SyntaxNamed(text.toStdString());
@@ -113,6 +119,8 @@ QString SaveSettings(QSettings& settings, const QWidget* form) {
       }
     } else if (const auto* field = form->findChild<const QLineEdit*>(name)) {
       settings.setValue(KeyOf(entry), field->text());
+    } else if (const auto* spin = form->findChild<const QSpinBox*>(name)) {
+      settings.setValue(KeyOf(entry), QString::number(spin->value()));
     } else if (const auto* combo = form->findChild<const QComboBox*>(name)) {
       settings.setValue(KeyOf(entry), combo->currentData().toString());
     }

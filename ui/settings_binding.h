@@ -9,14 +9,15 @@ class QWidget;
 namespace tessary {
 
 // Sets each control of `form` named in the table from `settings`. A missing entry, a box entry
-// whose text is no whole number from 0 to 2, and a store with junk in it give the defaults.
+// whose text is no whole number from 0 to 2, a zoom outside 1 to 8, and a store with junk in it
+// give the defaults.
 // Returns why the store could not be read at all (the controls then show the defaults), or an
 // empty string.
 QString LoadSettings(QSettings& settings, QWidget* form);
 
 // Writes every entry from the controls of `form`: texts as they stand, box values as "0", "1"
-// or "2", and writes the store out, replacing junk. Returns why the store could not be
-// written, or an empty string.
+// or "2", the zoom as its number, and writes the store out, replacing junk. Returns why the store
+// could not be written, or an empty string.
 QString SaveSettings(QSettings& settings, const QWidget* form);
 
 }  // namespace tessary

@@ -28,12 +28,13 @@ class SettingsBindingTest : public QObject {
     QStringList entries;
     for (const QString& key : store.allKeys()) entries << key + "=" + store.value(key).toString();
     entries.sort();
-    QCOMPARE(entries,
-             QStringList({"Files/File1=Click on *", "Files/File2=Type in target file",
-                          "Flags/1616=0", "Flags/812=0", "Flags/Append=0", "Flags/CHex=1",
-                          "Flags/Even=1", "Flags/Invert=0", "Flags/Skip=0", "Flags/Vertical=1",
-                          "Flags/txtHex=$00", "Format/LabelPrefix=", "Format/Pixels=0",
-                          "Format/Syntax=classic", "Range/Range1=$0", "Range/Range2=$100"}));
+    QCOMPARE(
+        entries,
+        QStringList({"Files/File1=Click on *", "Files/File2=Type in target file", "Flags/1616=0",
+                     "Flags/812=0", "Flags/Append=0", "Flags/CHex=1", "Flags/Even=1",
+                     "Flags/Invert=0", "Flags/Skip=0", "Flags/Vertical=1", "Flags/txtHex=$00",
+                     "Format/LabelPrefix=", "Format/Pixels=0", "Format/Syntax=classic",
+                     "Range/Range1=$0", "Range/Range2=$100", "View/Zoom=2"}));
   }
 
   // Every entry comes back as typed: case, blanks, commas, quotes, an empty text, a grayed box.

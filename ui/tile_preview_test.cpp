@@ -1,0 +1,173 @@
+// Tests of the preview pane: shading and outlines follow the fields, drag, tooltip, notes, zoom.
+#include "ui/tile_preview.h"
+
+#include <QApplication>
+#include <QHelpEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QSettings>
+#include <QSpinBox>
+#include <QTest>
+#include <QToolTip>
+
+#include "run/mem_file_system.h"
+#include "run/tile_sheet.h"
+#include "ui/check_box.h"
+#include "ui/frm_tessary.h"
+#include "ui/test_env.h"
+
+namespace tessary {
+namespace {
+
+// A window over the in-memory file "in" of 4096 zero bytes, its range $80 to $280.
+struct PreviewWindow {
+  MemFileSystem files;
+  frmTessary form{nullptr, &files};
+  QWidget* view;
+  PreviewWindow() {
+    files.files = {{"in", std::string(4096, '\0')}};
+    form.show();
+    view = form.findChild<QWidget*>("sheetView");
+    Set({{"txt1", "in"}, {"txtStart", "$80"}, {"txtEnd", "$280"}, {"txtHex", "$10"}});
+    for (const char* box : {"CVert", "CSkip", "C1616", "C812Mask"}) Box(box, 0);
+    Box("CHex", 1);
+  }
+  void Set(const QList<std::pair<const char*, QString>>& fields) {
+    for (const auto& [name, text] : fields) form.findChild<QLineEdit*>(name)->setText(text);
+  }
+  void Box(const char* name, int value) { form.findChild<CheckBox*>(name)->setValue(value); }
+  QString Field(const char* name) { return form.findChild<QLineEdit*>(name)->text(); }
+  QString Note() { return form.findChild<QLabel*>("lblNote")->text(); }
+  // Where sheet pixel (x, y) of byte `offset`'s cell shows in the view, at the top of the file.
+  QPoint At(uint64_t offset, int x = 3, int y = 4) {
+    const int z = form.findChild<QSpinBox*>("spnZoom")->value();
+    const SheetPoint cell = SheetPointOf(offset / 8 * 8);
+    return QPoint(int(cell.x) * z + x * z, int(cell.y) * z + y * z);
+  }
+  QRgb Pixel(QPoint at) { return view->grab().toImage().pixel(at); }
+  QString Tip(QPoint at) {
+    QHelpEvent help(QEvent::ToolTip, at, view->mapToGlobal(at));
+    QApplication::sendEvent(view, &help);
+    return QToolTip::text();
+  }
+};
+
+}  // namespace
+
+class TilePreviewTest : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void init() { testing::ClearSettings(); }
+
+  // Each row: the field and box changes, then blocks whose inside is tinted (+) or plain (-),
+  // and blocks whose left edge is outlined (+) or not (-). Guards against shading or outlines
+  // that lag behind an edit, miss the range's ends, or ignore the shape and Skip/Even.
+  void shadingAndOutlinesFollowTheFields() {
+    PreviewWindow w;
+    QTRY_VERIFY(w.Pixel(w.At(0x80)) != w.Pixel(w.At(0x40)));  // the file shows, $80 on tinted
+    const QRgb paper = w.Pixel(w.At(0x40));
+    struct Case {
+      const char* field;
+      const char* text;
+      const char* box;
+      std::vector<std::pair<uint64_t, bool>> tinted, outlined;
+    } cases[] = {
+        {"txtStart",
+         "$80",
+         "CVert",
+         {{0x78, false}, {0x80, true}, {0x278, true}, {0x280, false}},
+         {{0x80, true}, {0x88, true}, {0x40, false}}},
+        {"txtStart",
+         "$100",
+         "CSkip",
+         {{0x80, false}, {0x100, true}},
+         {{0x100, true}, {0x108, false}}},
+        {"txtEnd",
+         "$300",
+         "C1616",
+         {{0x2F8, true}},
+         {{0x180, true}, {0x188, false}, {0x190, true}}},
+    };
+    for (const Case& c : cases) {
+      w.Set({{c.field, c.text}});
+      w.Box(c.box, 1);
+      for (const auto& [offset, tinted] : c.tinted) {
+        QTRY_VERIFY_WITH_TIMEOUT((w.Pixel(w.At(offset)) != paper) == tinted, 500);
+      }
+      for (const auto& [offset, outlined] : c.outlined) {
+        QCOMPARE(w.Pixel(w.At(offset, 0)) != w.Pixel(w.At(offset)), outlined);
+      }
+    }
+  }
+
+  // Guards against a drag that leaves the fields alone, fills them off the tile grid, or in
+  // another notation than "$" hex.
+  void dragFillsStartAndEnd() {
+    PreviewWindow w;
+    QTest::mousePress(w.view, Qt::LeftButton, {}, w.At(0x94));
+    QTest::mouseMove(w.view, w.At(0x1A8, 6, 7));
+    QTest::mouseRelease(w.view, Qt::LeftButton, {}, w.At(0x1A8, 6, 7));
+    QCOMPARE(w.Field("txtStart"), QString("$0090"));
+    QCOMPARE(w.Field("txtEnd"), QString("$01B0"));
+  }
+
+  // The tile's first byte and the label the listing gives it; a byte of no listed tile shows
+  // its own offset. Guards against labels counted from the wrong tile or the wrong TileNo.
+  void tooltipNamesTheTile() {
+    PreviewWindow w;
+    w.Set({{"txtStart", "$83"}});
+    const std::pair<uint64_t, const char*> cases[] = {
+        {0x8B, "$008B  ; 11"}, {0x1FF, "$01FB  ; 3F"}, {0x41, "$0041"}, {0x300, "$0300"}};
+    for (const auto& [offset, tip] : cases) {
+      QTRY_COMPARE_WITH_TIMEOUT(w.Tip(w.At(offset, 3, int(offset % 8))), QString(tip), 500);
+    }
+  }
+
+  // A missing file or a range that lists nothing is named in the pane, never in a dialog.
+  void notesSayWhyNothingShows() {
+    testing::MessageBoxWatch watch;
+    PreviewWindow w;
+    w.Set({{"txt1", "gone.chr"}});
+    QTRY_COMPARE_WITH_TIMEOUT(
+        w.Note(), QString("Cannot open input file \"gone.chr\": No such file or directory"), 500);
+    w.Set({{"txt1", "in"}, {"txtEnd", "$84"}});
+    QTRY_COMPARE_WITH_TIMEOUT(
+        w.Note(), QString("The range from 128 to 132 holds fewer than 8 bytes; nothing to list"),
+        500);
+    w.Set({{"txtEnd", "$F0"}});
+    QTRY_COMPARE_WITH_TIMEOUT(
+        w.Note(), QString("The range holds no whole tile row of 128 bytes; nothing to list"), 500);
+    QCOMPARE(watch.texts(), QStringList());
+  }
+
+  // Guards against a pane that overlaps the controls, shows fewer than four block rows at 8x in
+  // the smallest window, or does not take the room the window gains.
+  void paneTakesTheRoom() {
+    PreviewWindow w;
+    w.form.resize(w.form.minimumSize());
+    QTRY_COMPARE(w.form.size(), w.form.minimumSize());
+    const QRect view(w.view->mapTo(&w.form, QPoint()), w.view->size());
+    QVERIFY(view.left() >= 3675 / 15 && view.height() >= 4 * 8 * 8);
+    w.form.resize(w.form.size() + QSize(100, 50));
+    QTRY_COMPARE(w.view->size(), view.size() + QSize(100, 50));
+  }
+
+  // [View] Zoom: 1 to 8 comes back, anything else loads as 2.
+  void zoomIsSaved() {
+    for (const auto& [stored, loaded] : {std::pair("5", 5), {"9", 2}, {"x", 2}, {"0", 2}}) {
+      QSettings("Tessary", "Tessary").setValue("View/Zoom", stored);
+      frmTessary form;
+      form.show();
+      QCOMPARE(form.findChild<QSpinBox*>("spnZoom")->value(), loaded);
+      form.findChild<QSpinBox*>("spnZoom")->setValue(7);
+      QVERIFY(form.close());
+      QCOMPARE(QSettings("Tessary", "Tessary").value("View/Zoom").toString(), QString("7"));
+    }
+  }
+};
+
+}  // namespace tessary
+
+TESSARY_WINDOW_TEST_MAIN(tessary::TilePreviewTest)
+#include "tile_preview_test.moc"
