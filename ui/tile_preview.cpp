@@ -63,7 +63,6 @@ QString DollarHex(quint64 value) {
 
 struct TilePreview::Listing {
   RangePlan plan;
-  Shape shape;
   ListedTiles tiles;
   ListingFormat format;
   bool labels;
@@ -115,8 +114,6 @@ TilePreview::TilePreview(FileSystem* files, QWidget* parent) : QWidget(parent), 
 
 TilePreview::~TilePreview() = default;
 
-QString TilePreview::note() const { return lblNote->text(); }
-
 void TilePreview::Show(const RunOptions& options, bool labels) {
   const std::optional<int32_t> old_start =
       listing_ ? std::optional(listing_->plan.start) : std::nullopt;
@@ -137,8 +134,8 @@ void TilePreview::Show(const RunOptions& options, bool labels) {
         why = tr("The range holds no whole tile row of %1 bytes; nothing to list")
                   .arg(TileRowBytes(options.shape));
       }
-      listing_ = std::make_unique<Listing>(Listing{
-          plan, options.shape, tiles, ListingFormat(options.listing), labels, !prefix_problem});
+      listing_ = std::make_unique<Listing>(
+          Listing{plan, tiles, ListingFormat(options.listing), labels, !prefix_problem});
     } else {
       why = Sentence(plan.problem);
     }
@@ -201,21 +198,26 @@ void TilePreview::UpdateScrollBars() {
 
 std::optional<uint64_t> TilePreview::OffsetAt(QPoint pos, bool clamp) const {
   const int z = zoom();
-  int64_t x = (int64_t{pos.x()} + hbar_->value()) / z;
+  const int64_t across = int64_t{pos.x()} + hbar_->value();
+  int64_t x = across < 0 ? -1 : across / z;
   int64_t y = TopRow() + (pos.y() < 0 ? -1 : pos.y() / z);
-  if (!clamp && (pos.x() < 0 || x >= kSheetWidth || y < 0)) return std::nullopt;
-  x = std::clamp<int64_t>(pos.x() < 0 ? 0 : x, 0, kSheetWidth - 1);
+  if (!clamp && (x < 0 || x >= kSheetWidth || y < 0)) return std::nullopt;
+  x = std::clamp<int64_t>(x, 0, kSheetWidth - 1);
   return tessary::OffsetAt(x, std::max<int64_t>(0, y));
 }
 
-QString TilePreview::TipAt(QPoint pos) const {
-  const std::optional<uint64_t> offset = OffsetAt(pos, false);
-  if (!offset) return {};
-  if (!listing_ || !listing_->lists) return DollarHex(*offset);
+QRect TilePreview::ByteRect(uint64_t offset) const {
+  const SheetPoint at = SheetPointOf(offset);
+  const int z = zoom();
+  return QRect(int(at.x) * z - hbar_->value(), int(at.y - TopRow()) * z, 8 * z, z);
+}
+
+QString TilePreview::TipAt(uint64_t offset) const {
+  if (!listing_ || !listing_->lists) return DollarHex(offset);
   const Listing& l = *listing_;
   const auto start = static_cast<uint64_t>(l.plan.start);
-  const int64_t index = ListedTileHolding(l.tiles, l.shape, start, *offset);
-  if (index < 0) return DollarHex(*offset);
+  const int64_t index = ListedTileHolding(l.tiles, shape_, start, offset);
+  if (index < 0) return DollarHex(offset);
   const uint64_t first = start + static_cast<uint64_t>(l.tiles.OffsetOf(l.tiles.At(index)));
   // The tile number wraps like the run's 32-bit counter.
   const auto tile_no =
@@ -244,8 +246,13 @@ bool TilePreview::eventFilter(QObject* watched, QEvent* event) {
       return false;
     case QEvent::ToolTip: {
       const auto* help = static_cast<QHelpEvent*>(event);
-      const QString tip = TipAt(help->pos());
-      tip.isEmpty() ? QToolTip::hideText() : QToolTip::showText(help->globalPos(), tip, view_);
+      // Shown while the pointer stays on the byte, so that the next byte gets its own.
+      const std::optional<uint64_t> offset = OffsetAt(help->pos(), false);
+      if (offset) {
+        QToolTip::showText(help->globalPos(), TipAt(*offset), view_, ByteRect(*offset));
+      } else {
+        QToolTip::hideText();
+      }
       return true;
     }
     case QEvent::Wheel: {
@@ -337,7 +344,7 @@ void TilePreview::PaintOutlines(QPainter& painter, uint64_t first_byte, uint64_t
   if (!listing_ || !listing_->lists) return;
   const Listing& l = *listing_;
   const int64_t start = l.plan.start;
-  const int64_t row_bytes = TileRowBytes(l.shape);
+  const int64_t row_bytes = TileRowBytes(shape_);
   // A tile reaches at most two tile rows below its first byte (8x12 mask rows, or a tile that
   // begins off a block's first byte).
   const int64_t first_row = std::max<int64_t>(0, (int64_t(first_byte) - start) / row_bytes - 2);
@@ -352,7 +359,7 @@ void TilePreview::PaintOutlines(QPainter& painter, uint64_t first_byte, uint64_t
       const TilePosition at{column, static_cast<int32_t>(row)};
       if (l.tiles.IndexOf(at) < 0) continue;
       SheetRect rects[kMaxOutlineRects];
-      const int n = TileOutline(l.shape, uint64_t(start + l.tiles.OffsetOf(at)), rects);
+      const int n = TileOutline(shape_, uint64_t(start + l.tiles.OffsetOf(at)), rects);
       for (int i = 0; i < n; ++i) {
         const SheetRect& r = rects[i];
         painter.drawRect(int(r.x) * z - hbar_->value(), int(r.y - top) * z, int(r.width) * z - 1,

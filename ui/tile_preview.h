@@ -38,8 +38,6 @@ class TilePreview : public QWidget {
   // a range from which the run would list nothing, is named in the note above the sheet.
   void Show(const RunOptions& options, bool labels);
 
-  QString note() const;
-
  signals:
   // A drag over the sheet selected [start, end) as the tiles of the current shape lie there.
   void rangeDragged(quint64 start, quint64 end);
@@ -57,7 +55,11 @@ class TilePreview : public QWidget {
   void PaintOutlines(QPainter& painter, uint64_t first_byte, uint64_t end_byte);
   // The file offset of the byte drawn at `pos` of the view; std::nullopt off the sheet.
   std::optional<uint64_t> OffsetAt(QPoint pos, bool clamp) const;
-  QString TipAt(QPoint pos) const;
+  // Where the byte at `offset` shows in the view (it may lie outside it).
+  QRect ByteRect(uint64_t offset) const;
+  // The tooltip over the byte at `offset`: its tile's first byte and label line, or its own
+  // offset when no listed tile reads it.
+  QString TipAt(uint64_t offset) const;
   void ZoomBy(int steps, QPoint anchor);
   int zoom() const;
   int64_t TopRow() const;
