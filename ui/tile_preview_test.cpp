@@ -60,43 +60,33 @@ class TilePreviewTest : public QObject {
  private slots:
   void init() { testing::ClearSettings(); }
 
-  // Each row: the field and box changes, then blocks whose inside is tinted (+) or plain (-),
-  // and blocks whose left edge is outlined (+) or not (-). Guards against shading or outlines
-  // that lag behind an edit, miss the range's ends, or ignore the shape and Skip/Even.
+  // Each row: a field's new text or a box's new value, then blocks whose inside is tinted (+) or
+  // plain (-), and blocks whose left edge is outlined (+) or not (-). Guards against shading or
+  // outlines that lag behind an edit, miss the range's ends, or ignore the shape and Skip/Even.
   void shadingAndOutlinesFollowTheFields() {
     PreviewWindow w;
     QTRY_VERIFY(w.Pixel(w.At(0x80)) != w.Pixel(w.At(0x40)));  // the file shows, $80 on tinted
     const QRgb paper = w.Pixel(w.At(0x40));
     struct Case {
-      const char* field;
-      const char* text;
-      const char* box;
+      const char *control, *value;
       std::vector<std::pair<uint64_t, bool>> tinted, outlined;
     } cases[] = {
         {"txtStart",
-         "$80",
-         "CVert",
-         {{0x78, false}, {0x80, true}, {0x278, true}, {0x280, false}},
-         {{0x80, true}, {0x88, true}, {0x40, false}}},
-        {"txtStart",
          "$100",
-         "CSkip",
-         {{0x80, false}, {0x100, true}},
-         {{0x100, true}, {0x108, false}}},
-        {"txtEnd",
-         "$300",
-         "C1616",
-         {{0x2F8, true}},
-         {{0x180, true}, {0x188, false}, {0x190, true}}},
+         {{0xF8, 0}, {0x100, 1}, {0x278, 1}, {0x280, 0}},
+         {{0x108, 1}, {0x80, 0}}},
+        {"CSkip", "1", {}, {{0x100, 1}, {0x108, 0}}},
+        {"C1616", "1", {}, {{0x180, 1}, {0x188, 0}, {0x190, 1}, {0x280, 0}}},
+        {"txtEnd", "$300", {{0x2F8, 1}, {0x300, 0}}, {{0x280, 1}}},
     };
     for (const Case& c : cases) {
-      w.Set({{c.field, c.text}});
-      w.Box(c.box, 1);
+      c.control[0] == 'C' ? w.Box(c.control, 1) : w.Set({{c.control, c.value}});
       for (const auto& [offset, tinted] : c.tinted) {
         QTRY_VERIFY_WITH_TIMEOUT((w.Pixel(w.At(offset)) != paper) == tinted, 500);
       }
       for (const auto& [offset, outlined] : c.outlined) {
-        QCOMPARE(w.Pixel(w.At(offset, 0)) != w.Pixel(w.At(offset)), outlined);
+        QTRY_VERIFY_WITH_TIMEOUT((w.Pixel(w.At(offset, 0)) != w.Pixel(w.At(offset))) == outlined,
+                                 500);
       }
     }
   }
