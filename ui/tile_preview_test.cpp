@@ -5,10 +5,12 @@
 #include <QHelpEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QScrollBar>
 #include <QSettings>
 #include <QSpinBox>
 #include <QTest>
 #include <QToolTip>
+#include <QWheelEvent>
 
 #include "run/mem_file_system.h"
 #include "run/tile_sheet.h"
@@ -143,7 +145,19 @@ class TilePreviewTest : public QObject {
     QTRY_COMPARE(w.view->size(), view.size() + QSize(100, 50));
   }
 
-  // [View] Zoom: 1 to 8 comes back, anything else loads as 2.
+  // Guards against outlines lost for tiles that begin above the view: scrolled to band 2, the
+  // last 8x12 tile row shows only its four mask rows.
+  void maskRowsOutlinedBelowTheirTile() {
+    PreviewWindow w;
+    w.Set({{"txtStart", "$0"}, {"txtEnd", "$100"}});
+    w.Box("C812Mask", 1);
+    QTRY_VERIFY_WITH_TIMEOUT(w.Pixel(w.At(0x80)) != w.Pixel(w.At(0x100)), 500);  // band 2 plain
+    w.form.findChild<TilePreview*>()->findChild<QScrollBar*>()->setValue(16);    // band 2 on top
+    QVERIFY(w.Pixel(w.At(0, 0, 3)) != w.Pixel(w.At(0, 3, 3)));
+    QCOMPARE(w.Pixel(w.At(0, 0, 5)), w.Pixel(w.At(0, 3, 5)));
+  }
+
+  // [View] Zoom: 1 to 8 comes back, anything else loads as 2; Ctrl+wheel zooms.
   void zoomIsSaved() {
     for (const auto& [stored, loaded] : {std::pair("5", 5), {"9", 2}, {"x", 2}, {"0", 2}}) {
       QSettings("Tessary", "Tessary").setValue("View/Zoom", stored);
@@ -151,8 +165,11 @@ class TilePreviewTest : public QObject {
       form.show();
       QCOMPARE(form.findChild<QSpinBox*>("spnZoom")->value(), loaded);
       form.findChild<QSpinBox*>("spnZoom")->setValue(7);
+      QWheelEvent wheel(QPointF(9, 9), QPointF(9, 9), {}, QPoint(0, 120), {}, Qt::ControlModifier,
+                        Qt::NoScrollPhase, false);
+      QApplication::sendEvent(form.findChild<QWidget*>("sheetView"), &wheel);  // one step in
       QVERIFY(form.close());
-      QCOMPARE(QSettings("Tessary", "Tessary").value("View/Zoom").toString(), QString("7"));
+      QCOMPARE(QSettings("Tessary", "Tessary").value("View/Zoom").toString(), QString("8"));
     }
   }
 };
