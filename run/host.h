@@ -4,6 +4,7 @@
 
 #include <chrono>
 
+#include "run/tile_sink.h"
 #include "tiles/tile_style.h"
 
 namespace tessary {
@@ -28,6 +29,9 @@ class RunHost {
   // ended (done, failed or cancelled). A window shows its busy state between the two.
   virtual void WalkStarted() {}
   virtual void WalkEnded() {}
+
+  // Where the run hands the bytes of the tiles it lists; nullptr (the default) for nowhere.
+  virtual TileSink* Tiles() { return nullptr; }
 };
 
 // A host with a fixed style that never yields or cancels: the command line, benchmarks, tests.

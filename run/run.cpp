@@ -20,27 +20,34 @@ namespace {
 constexpr size_t kChunkSize = size_t{1} << 20;
 // The vertical walk over a file keeps up to this many read windows of the next column in memory.
 constexpr size_t kStashWindows = 64;
+// A tile sink is handed the tiles this many at a time.
+constexpr size_t kSinkBatch = 4096;
 
 using Emitter = char* (*)(char*, const ListingFormat&, const SourceSlice&, int32_t, int32_t,
                           int32_t&, TileStyle);
+using Gatherer = void (*)(const SourceSlice&, int32_t, int32_t, uint8_t*);
 
-// An emitter and where the bytes of its tiles lie.
+// An emitter, where the bytes of its tiles lie, and how they are gathered for a TileSink: rows
+// of tile_row_bytes bytes.
 struct Layout {
   Emitter emit;
   uint64_t row_bytes;
   uint64_t reach;
+  Gatherer gather;
+  int tile_rows;
+  int tile_row_bytes;
 };
 
 Layout LayoutFor(Shape shape) {
   switch (shape) {
     case Shape::k16x16:
-      return {&Do1616Tile, kDo1616TileRowBytes, kDo1616TileReach};
+      return {&Do1616Tile, kDo1616TileRowBytes, kDo1616TileReach, &Do1616TileBytes, 16, 2};
     case Shape::k8x12:
-      return {&Do812Tile, kDo812TileRowBytes, kDo812TileReach};
+      return {&Do812Tile, kDo812TileRowBytes, kDo812TileReach, &Do812TileBytes, 12, 1};
     case Shape::k8x8:
       break;
   }
-  return {&DoTile, kDoTileRowBytes, kDoTileReach};
+  return {&DoTile, kDoTileRowBytes, kDoTileReach, &DoTileBytes, 8, 1};
 }
 
 RunResult Ended(RunResult result, RunStatus status, std::string message) {
@@ -74,6 +81,7 @@ class Lister {
         format_(format),
         reader_(reader),
         layout_(layout),
+        tile_bytes_(static_cast<size_t>(layout.tile_rows * layout.tile_row_bytes)),
         host_(host),
         pacer_(host.YieldInterval()),
         style_(host.CurrentStyle()),
@@ -97,6 +105,15 @@ class Lister {
         layout_.emit(chunk_.get() + used_, format_, *source, column, row, TileNo, style_) -
         chunk_.get());
     ++tiles;
+    if (sink != nullptr) {
+      uint8_t* at = sink_tiles_.get() + sink_count_ * tile_bytes_;
+      layout_.gather(*source, column, row, at);
+      // A fixed length inverts fastest; what it inverts past the tile, the next one overwrites.
+      if (style_.invert) {
+        for (int k = 0; k < kMaxTileBytes; ++k) at[k] = static_cast<uint8_t>(~at[k]);
+      }
+      if (++sink_count_ == kSinkBatch && !FlushTiles()) return false;
+    }
     return true;
   }
 
@@ -127,6 +144,19 @@ class Lister {
     chunk_.reset(new char[kChunkSize + format_.MaxTileSize()]);
   }
 
+  // From now on the listed tiles go to `tiles` too.
+  void GiveTilesTo(TileSink* tiles) {
+    sink = tiles;
+    sink_tiles_.reset(new uint8_t[kSinkBatch * tile_bytes_ + kMaxTileBytes]);
+  }
+
+  // Hands the tiles gathered for the sink over; false (with `sink_failed` set) when it fails.
+  bool FlushTiles() {
+    sink_failed = sink_count_ > 0 && !sink->Tiles(sink_tiles_.get(), sink_count_);
+    sink_count_ = 0;
+    return !sink_failed;
+  }
+
   // Writes what is gathered; false (with `write_error` set) when this or an earlier write failed.
   bool Flush() {
     if (write_error) return false;
@@ -146,6 +176,8 @@ class Lister {
   std::error_code write_error;
   int64_t tiles = 0;
   uint64_t bytes_written = 0;
+  TileSink* sink = nullptr;  // see GiveTilesTo()
+  bool sink_failed = false;
 
  private:
   bool YieldNow() {
@@ -160,6 +192,7 @@ class Lister {
   const ListingFormat& format_;
   SliceReader& reader_;
   Layout layout_;
+  size_t tile_bytes_;
   RunHost& host_;
   OutputFile* output_ = nullptr;
   YieldPacer pacer_;
@@ -168,6 +201,9 @@ class Lister {
   SourceSlice stash_view_;
   std::unique_ptr<char[]> chunk_;
   size_t used_ = 0;
+  // Tiles for the sink, one after another, and room for the last one's inversion.
+  std::unique_ptr<uint8_t[]> sink_tiles_;
+  size_t sink_count_ = 0;
 };
 
 // Ends the host's busy state however the walk ends.
@@ -252,6 +288,19 @@ RunResult ListRange(const RunOptions& options, RunHost& host, FileSystem& files,
                      ec.message());
   }
   lister.Start(*output);
+  // The tile sink's problem, worded like the run's own failures.
+  const auto sink_stopped = [&] {
+    return Ended(
+        result, RunStatus::kFailed,
+        lister.sink->Problem() + "; output file " + Quoted(out) + " " + LeftBehind(*output));
+  };
+  if (TileSink* tiles = host.Tiles()) {
+    lister.GiveTilesTo(tiles);
+    const Layout layout = LayoutFor(options.shape);
+    const int64_t count =
+        lister.length >= 0 ? CountListed(WalkChoiceOf(options), lister.length) : -1;
+    if (!lister.sink->Ahead(count, layout.tile_rows, layout.tile_row_bytes)) return sink_stopped();
+  }
   WalkListing(
       WalkChoiceOf(options), [&lister](int64_t n) { return lister.Reaches(n); }, lister);
   result.TileNo = lister.TileNo;
@@ -270,7 +319,11 @@ RunResult ListRange(const RunOptions& options, RunHost& host, FileSystem& files,
     return Ended(result, RunStatus::kFailed,
                  TooLarge(in) + "; output file " + Quoted(out) + " " + LeftBehind(*output));
   }
-  const std::error_code ec = lister.Flush() ? output->Commit() : lister.write_error;
+  if (lister.sink_failed || (lister.sink && !lister.FlushTiles())) return sink_stopped();
+  // The listing's last chunk, the sink's end, then the listing made final.
+  std::error_code ec = lister.Flush() ? std::error_code() : lister.write_error;
+  if (!ec && lister.sink && !lister.sink->Done()) return sink_stopped();
+  if (!ec) ec = output->Commit();
   if (ec == std::errc::operation_canceled) {
     return Ended(result, RunStatus::kCancelled,
                  "cancelled; output file " + Quoted(out) + " " + LeftBehind(*output));

@@ -1,10 +1,37 @@
 #include "tiles/emitters.h"
 
+#include <cstring>
+
 namespace tessary {
 namespace {
 
 uint64_t BlockOffset(int32_t column, int32_t row, uint64_t row_bytes) {
   return static_cast<uint64_t>(row) * row_bytes + static_cast<uint64_t>(column) * 8;
+}
+
+// The blocks of a tile, as its emitter and its row bytes read them. 8x8: the one block.
+const uint8_t* Blocks8x8(const SourceSlice& Buffer, int32_t column, int32_t row,
+                         uint8_t (&scratch)[8]) {
+  return Buffer.Block(BlockOffset(column, row, 128), scratch);
+}
+
+// 8x12: the upper block and the block two block rows below it, whose first 4 bytes are the
+// last rows.
+void Blocks812(const SourceSlice& Buffer, int32_t column, int32_t row, uint8_t (&scratch)[2][8],
+               const uint8_t* (&blocks)[2]) {
+  const uint64_t upper = BlockOffset(column, row, 256);
+  blocks[0] = Buffer.Block(upper, scratch[0]);
+  blocks[1] = Buffer.Block(upper + 256, scratch[1]);
+}
+
+// 16x16: top left, top right, bottom left, bottom right.
+void Blocks1616(const SourceSlice& Buffer, int32_t column, int32_t row, uint8_t (&scratch)[4][8],
+                const uint8_t* (&blocks)[4]) {
+  const uint64_t top_left = BlockOffset(column, row, 256);
+  blocks[0] = Buffer.Block(top_left, scratch[0]);
+  blocks[1] = Buffer.Block(top_left + 8, scratch[1]);
+  blocks[2] = Buffer.Block(top_left + 128, scratch[2]);
+  blocks[3] = Buffer.Block(top_left + 136, scratch[3]);
 }
 
 char* PutLabel(char* out, const ListingFormat& format, int32_t& TileNo, TileStyle style) {
@@ -64,27 +91,24 @@ char* DoTile(char* out, const ListingFormat& format, const SourceSlice& Buffer, 
              int32_t row, int32_t& TileNo, TileStyle style) {
   uint8_t scratch[8];
   out = PutLabel(out, format, TileNo, style);
-  return PutRows<8>(out, format, Buffer.Block(BlockOffset(column, row, 128), scratch),
-                    style.invert);
+  return PutRows<8>(out, format, Blocks8x8(Buffer, column, row, scratch), style.invert);
 }
 
 char* Do812Tile(char* out, const ListingFormat& format, const SourceSlice& Buffer, int32_t column,
                 int32_t row, int32_t& TileNo, TileStyle style) {
-  uint8_t upper_scratch[8];
-  uint8_t lower_scratch[8];
-  const uint64_t upper = BlockOffset(column, row, 256);
+  uint8_t scratch[2][8];
+  const uint8_t* blocks[2];
+  Blocks812(Buffer, column, row, scratch, blocks);
   out = PutLabel(out, format, TileNo, style);
-  out = PutRows<8>(out, format, Buffer.Block(upper, upper_scratch), style.invert);
-  return PutRows<4>(out, format, Buffer.Block(upper + 256, lower_scratch), style.invert);
+  out = PutRows<8>(out, format, blocks[0], style.invert);
+  return PutRows<4>(out, format, blocks[1], style.invert);
 }
 
 char* Do1616Tile(char* out, const ListingFormat& format, const SourceSlice& Buffer, int32_t column,
                  int32_t row, int32_t& TileNo, TileStyle style) {
   uint8_t scratch[4][8];
-  const uint64_t top_left = BlockOffset(column, row, 256);
-  const uint8_t* const blocks[4] = {
-      Buffer.Block(top_left, scratch[0]), Buffer.Block(top_left + 8, scratch[1]),
-      Buffer.Block(top_left + 128, scratch[2]), Buffer.Block(top_left + 136, scratch[3])};
+  const uint8_t* blocks[4];
+  Blocks1616(Buffer, column, row, scratch, blocks);
   out = PutLabel(out, format, TileNo, style);
   const bool wide = format.WideLeft(false).stride != kShortPiece;
   if (format.Pixels()) {
@@ -93,6 +117,30 @@ char* Do1616Tile(char* out, const ListingFormat& format, const SourceSlice& Buff
   }
   return wide ? PutWideRows<kMaxPiece, false>(out, format, blocks, style.invert)
               : PutWideRows<kShortPiece, false>(out, format, blocks, style.invert);
+}
+
+void DoTileBytes(const SourceSlice& Buffer, int32_t column, int32_t row, uint8_t* out) {
+  uint8_t scratch[8];
+  std::memcpy(out, Blocks8x8(Buffer, column, row, scratch), 8);
+}
+
+void Do812TileBytes(const SourceSlice& Buffer, int32_t column, int32_t row, uint8_t* out) {
+  uint8_t scratch[2][8];
+  const uint8_t* blocks[2];
+  Blocks812(Buffer, column, row, scratch, blocks);
+  std::memcpy(out, blocks[0], 8);
+  std::memcpy(out + 8, blocks[1], 4);
+}
+
+void Do1616TileBytes(const SourceSlice& Buffer, int32_t column, int32_t row, uint8_t* out) {
+  uint8_t scratch[4][8];
+  const uint8_t* blocks[4];
+  Blocks1616(Buffer, column, row, scratch, blocks);
+  for (int t = 0; t < 16; ++t) {
+    const int half = t / 8 * 2;  // the top or the bottom pair of blocks
+    out[2 * t] = blocks[half][t % 8];
+    out[2 * t + 1] = blocks[half + 1][t % 8];
+  }
 }
 
 }  // namespace tessary

@@ -1,4 +1,5 @@
-// The three tile emitters: DoTile (8x8), Do812Tile (8x12 masked) and Do1616Tile (16x16).
+// The three tile emitters, DoTile (8x8), Do812Tile (8x12 masked) and Do1616Tile (16x16), and
+// the row bytes of the tiles they list.
 #pragma once
 
 #include <cstdint>
@@ -33,5 +34,14 @@ char* Do812Tile(char* out, const ListingFormat& format, const SourceSlice& Buffe
 // lines, top half first. `column` is the left half and must be even (at most 14).
 char* Do1616Tile(char* out, const ListingFormat& format, const SourceSlice& Buffer, int32_t column,
                  int32_t row, int32_t& TileNo, TileStyle style);
+
+// The row bytes of the tile that DoTile, Do812Tile or Do1616Tile lists at (column, row), read
+// from the same blocks: top row first, each row's bytes left to right, as its row lines spell
+// them before any inversion. 8 rows of one byte, 12 rows of one byte and 16 rows of two bytes;
+// `out` takes kMaxTileBytes. The same requirements as the emitters'.
+inline constexpr int kMaxTileBytes = 32;
+void DoTileBytes(const SourceSlice& Buffer, int32_t column, int32_t row, uint8_t* out);
+void Do812TileBytes(const SourceSlice& Buffer, int32_t column, int32_t row, uint8_t* out);
+void Do1616TileBytes(const SourceSlice& Buffer, int32_t column, int32_t row, uint8_t* out);
 
 }  // namespace tessary
