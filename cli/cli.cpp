@@ -1,5 +1,7 @@
 #include "cli/cli.h"
 
+#include <charconv>
+#include <filesystem>
 #include <memory>
 
 #include "run/disk_file_system.h"
@@ -47,6 +49,9 @@ class InterruptibleHost : public RunHost {
   std::chrono::nanoseconds YieldInterval() const override { return std::chrono::milliseconds(1); }
   bool Yield() override { return !Interrupted(); }
   TileStyle CurrentStyle() override { return style_; }
+  TileSink* Tiles() override { return tiles; }
+
+  TileSink* tiles = nullptr;
 
  private:
   TileStyle style_;
@@ -62,7 +67,23 @@ int Print(const std::string& text, std::FILE* out, std::FILE* err) {
 
 bool TakesValue(const std::string& name) {
   return name == "--start" || name == "--end" || name == "--count-from" || name == "--skip" ||
-         name == "--shape" || name == "--syntax" || name == "--label-prefix";
+         name == "--shape" || name == "--syntax" || name == "--label-prefix" || name == "--png" ||
+         name == "--png-columns" || name == "--png-scale";
+}
+
+// Reads the whole number `value` of option `name` into `*out`; the usage error when it is not
+// one from `low` to `high`.
+std::optional<std::string> ReadWhole(const std::string& name, const std::string& value, int low,
+                                     int high, int* out) {
+  int number = 0;
+  const char* end = value.data() + value.size();
+  const auto [stop, ec] = std::from_chars(value.data(), end, number);
+  if (ec != std::errc() || stop != end || number < low || number > high) {
+    return name + " takes a whole number from " + std::to_string(low) + " to " +
+           std::to_string(high) + ", not " + Quoted(value);
+  }
+  *out = number;
+  return std::nullopt;
 }
 
 // Applies one option with its value; returns the usage error, if any.
@@ -96,6 +117,17 @@ std::optional<std::string> ApplyOption(const std::string& name, const std::strin
   } else if (name == "--label-prefix") {
     if (const auto problem = LabelPrefixProblem(value)) return "--label-prefix " + *problem;
     o.listing.label_prefix = value;
+  } else if (name == "--png") {
+#if defined(TESSARY_HAS_PNG)
+    if (value.empty()) return std::string("--png needs a file name");
+    request->picture.path = value;
+#else
+    return std::string("--png is not available: this tessary-cli was built without libpng");
+#endif
+  } else if (name == "--png-columns") {
+    return ReadWhole(name, value, 1, kMaxPictureColumns, &request->picture.columns);
+  } else if (name == "--png-scale") {
+    return ReadWhole(name, value, 1, kMaxPictureScale, &request->picture.scale);
   } else if (name == "--pixels") {
     o.listing.pixels = true;
   } else if (name == "--no-labels") {
@@ -116,11 +148,63 @@ std::optional<std::string> ApplyOption(const std::string& name, const std::strin
   return std::nullopt;
 }
 
+#if defined(TESSARY_HAS_PNG)
+// Whether the picture would land on the listing: one path, one file by two names, or standard
+// output ("-") redirected into the other.
+bool PictureOnListing(FileSystem& files, const std::string& picture, const std::string& listing) {
+  if (picture == listing) return true;
+  if (picture == "-" || listing == "-") {
+    return picture == "-" ? files.SameFile(listing, picture) : files.SameFile(picture, listing);
+  }
+  // Both made absolute first: a path none of whose folders exist stays relative otherwise.
+  namespace fs = std::filesystem;
+  std::error_code ec;
+  const fs::path a = fs::weakly_canonical(fs::absolute(PathFromUtf8(picture), ec), ec);
+  const fs::path b = fs::weakly_canonical(fs::absolute(PathFromUtf8(listing), ec), ec);
+  return (!ec && a == b) || files.SameFile(picture, listing);
+}
+
+// The run with a picture beside the listing: the picture is finished before the listing is
+// made final and made final right after it; a failed run puts both back.
+int RunWithPicture(const CliRequest& request, InterruptibleHost& host, FileSystem& files,
+                   std::FILE* err) {
+  const RunOptions& options = request.options;
+  const std::string name = "picture file " + Quoted(request.picture.path);
+  std::string problem;
+  if (files.SameFile(options.input_path, request.picture.path)) {
+    problem = name + " is the input file; choose another picture file";
+  } else if (PictureOnListing(files, request.picture.path, options.output_path)) {
+    problem = name + " is the output file; choose another picture file";
+  }
+  const std::unique_ptr<TilePicture> picture = NewTilePicture(files, request.picture);
+  if (problem.empty()) {
+    host.tiles = picture.get();
+    const RunResult result = Run(options, host, files);
+    problem = result.message;
+    if (result.status == RunStatus::kDone && picture->tiles() == 0) {
+      std::fprintf(err, "tessary-cli: no tile listed; %s is not written\n", name.c_str());
+      return 0;
+    }
+    if (result.status == RunStatus::kDone) {
+      const std::error_code ec = picture->Commit();
+      if (!ec) return 0;
+      problem = "the listing is written, but not " + name + ": " + ec.message();
+    }
+    if (const std::string left = picture->Rollback(); !left.empty()) {
+      problem += "; " + name + " " + left;
+    }
+  }
+  std::fprintf(err, "tessary-cli: %s\n", problem.c_str());
+  return 1;
+}
+#endif
+
 }  // namespace
 
 std::optional<std::string> ParseCliArgs(const std::vector<std::string>& args, CliRequest* request) {
   std::vector<std::string> paths;
   bool options_end = false;
+  std::string picture_option;  // the last --png-columns or --png-scale
   for (size_t i = 0; i < args.size(); ++i) {
     const std::string& arg = args[i];
     if (options_end || arg == "-" || arg.rfind("--", 0) != 0) {
@@ -144,8 +228,12 @@ std::optional<std::string> ParseCliArgs(const std::vector<std::string>& args, Cl
       value = args[i];
     }
     if (auto error = ApplyOption(name, value, request)) return error;
+    if (name.rfind("--png-", 0) == 0) picture_option = name;
   }
   if (request->action != CliRequest::Action::kConvert) return std::nullopt;
+  if (!picture_option.empty() && request->picture.path.empty()) {
+    return picture_option + " goes with --png";
+  }
   const ListingSyntax& listing = request->options.listing;
   if (!listing.label_prefix.empty()) {
     if (!request->style.labels) {
@@ -200,6 +288,9 @@ std::string CliUsage() {
          "  --syntax NAME        the assembler's syntax (default classic, \" .db %01101100\")\n"
          "  --pixels             draw each row as a comment: \".\" for 0, \"#\" for 1\n"
          "  --label-prefix TEXT  label lines define the symbol TEXT and the tile number\n"
+         "  --png FILE           also draw the listed tiles as a PNG picture, digit 1 black\n"
+         "  --png-columns N      tiles per picture row, 1 to 1024 (default 16)\n"
+         "  --png-scale N        pixels per tile pixel across and down, 1 to 16 (default 1)\n"
          "  --help, --version\n"
          "Syntax names: " +
          Wrapped(SyntaxNames(), 14) +
@@ -225,6 +316,9 @@ int RunCli(const std::vector<std::string>& args, std::FILE* out, std::FILE* err,
   }
   StreamAwareFileSystem stream_aware(files, out);
   InterruptibleHost host(request.style);
+#if defined(TESSARY_HAS_PNG)
+  if (!request.picture.path.empty()) return RunWithPicture(request, host, stream_aware, err);
+#endif
   const RunResult result = Run(request.options, host, stream_aware);
   if (result.status == RunStatus::kDone) return 0;
   std::fprintf(err, "tessary-cli: %s\n", result.message.c_str());

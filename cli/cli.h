@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "cli/tile_picture.h"
 #include "run/file_system.h"
 #include "run/options.h"
 #include "tiles/tile_style.h"
@@ -21,6 +22,7 @@ struct CliRequest {
   Action action = Action::kConvert;
   RunOptions options;
   TileStyle style;
+  PictureOptions picture;  // --png and its options
 };
 
 // Parses the arguments after the program name. Returns the usage error, if any.
@@ -30,7 +32,8 @@ std::optional<std::string> ParseCliArgs(const std::vector<std::string>& args, Cl
 std::string CliUsage();
 
 // Runs tessary-cli: 0 when the listing was written (also when it holds no tile), 1 on an error
-// or a range that does not qualify, 2 on a usage error. Messages go to `err` as one line
+// or a range that does not qualify, 2 on a usage error. With --png the picture is written too,
+// or neither is: a failed run puts both back. Messages go to `err` as one line
 // "tessary-cli: <message>". An OUTPUT of "-" writes the listing to `out`. Once interrupts are
 // caught (CatchInterrupts), an interrupt cancels the run and leaves the output as it was.
 int RunCli(const std::vector<std::string>& args, std::FILE* out, std::FILE* err, FileSystem& files);

@@ -51,6 +51,15 @@ TEST(CliArgsTest, UsageErrors) {
   }
 }
 
+#if !defined(TESSARY_HAS_PNG)
+// A build without libpng refuses --png rather than ignoring it.
+TEST(CliArgsTest, NoPictureWithoutLibpng) {
+  CliRequest r;
+  EXPECT_EQ(ParseCliArgs({"--png", "p.png", "a", "b"}, &r).value_or("(accepted)"),
+            "--png is not available: this tessary-cli was built without libpng");
+}
+#endif
+
 #if defined(_WIN32)
 // Regression: Windows handed the arguments over in its ANSI code page, losing such names. (The
 // shell cases below need a POSIX shell.)
@@ -141,6 +150,36 @@ const ShellCase kShellCases[] = {
     // Regression: a read-only file of the user's own was replaced anyway.
     {"chmod 444 out.asm; $MINE out.asm; $U $T in.bin out.asm", 1,
      "cannot create output file \"out.asm\": Permission denied", "keep"},
+#if defined(TESSARY_HAS_PNG)
+    // The picture beside the listing: written with it or not at all. "[ ... ] || exit 9" checks
+    // that p.png ("keep") was left alone.
+    {"echo keep >p.png; $T --end 100 --png p.png in.bin out.asm; [ $(cat p.png) = keep ] || exit 9",
+     0, "no tile listed; picture file \"p.png\" is not written", ""},
+    {"$T --png in.bin in.bin out.asm", 1,
+     "picture file \"in.bin\" is the input file; choose another picture file", "keep"},
+    {"$T --png ./new.asm in.bin new.asm", 1,
+     "picture file \"./new.asm\" is the output file; choose another picture file", nullptr},
+    {"$T --png p.png in.bin - >p.png", 1,
+     "picture file \"p.png\" is the output file; choose another picture file", nullptr},
+    {"$T --png /dev/full in.bin out.asm", 1,
+     "cannot write picture file \"/dev/full\": No space left on device; output file \"out.asm\" "
+     "is left as it was; picture file \"/dev/full\" is incomplete",
+     "keep"},
+    {"echo keep >p.png; $T --png p.png in.bin /dev/full; s=$?; [ $(cat p.png) = keep ] || exit 9; "
+     "exit $s",
+     1, "cannot write output file \"/dev/full\": No space left on device; it is incomplete",
+     nullptr},
+    {"$T --end 2147483647 --png-columns 1 --png-scale 16 --png p.png in.bin out.asm", 1,
+     "picture file \"p.png\" would be 34359736320 pixels high, more than a PNG holds "
+     "(2147483647); use more --png-columns or a smaller --png-scale; output file \"out.asm\" is "
+     "left as it was",
+     "keep"},
+    // Regression guard: the deflating thread must end with a cancelled run, and the picture go
+    // back.
+    {"echo keep >p.png; ulimit -f 4000000; stop INT 0.2 $T --png p.png --end 2147483647 in.bin "
+     "out.asm; s=$?; [ $(cat p.png) = keep ] || exit 9; exit $s",
+     1, "cancelled; output file \"out.asm\" is left as it was", "keep"},
+#endif
 };
 
 TEST(CliEndToEndTest, ShellCases) {

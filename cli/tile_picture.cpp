@@ -1,0 +1,346 @@
+#include "cli/tile_picture.h"
+
+#include <png.h>
+#include <zlib.h>
+
+#include <algorithm>
+#include <condition_variable>
+#include <csetjmp>
+#include <cstring>
+#include <mutex>
+#include <new>
+#include <thread>
+#include <vector>
+
+#if !defined(_WIN32)
+#include <signal.h>
+#endif
+
+#include "run/quoted.h"
+
+namespace tessary {
+namespace {
+
+// Tile bytes gathered before they go to the deflating thread, divided by the square of the
+// scale (which multiplies the pixels). A batch holds whole bands (rows of tiles), at least one.
+constexpr size_t kBatchBytes = size_t{256} << 10;
+// The tallest picture a PNG can state.
+constexpr int64_t kMaxHeight = PNG_UINT_31_MAX;
+// Eight white pixels.
+constexpr uint8_t kWhite = 0x00;
+
+// Lays a band of tiles (`kTileBytes` each, `size` bytes) out as its picture rows at `rows`, one
+// after another, `kRowBytes` per tile in each. The sizes are fixed so that the loops unroll.
+template <size_t kTileBytes, size_t kRowBytes>
+void LayOut(const uint8_t* band, size_t size, uint8_t* rows) {
+  const size_t stride = size / kTileBytes * kRowBytes;
+  for (size_t t = 0; t < size / kTileBytes; ++t) {
+    for (size_t k = 0; k < kTileBytes; ++k) {
+      rows[k / kRowBytes * stride + t * kRowBytes + k % kRowBytes] = band[t * kTileBytes + k];
+    }
+  }
+}
+
+// Everything libpng touches is used by one thread at a time: the run's thread until the
+// deflating thread starts, then that thread, which hands each batch's bytes back under the lock.
+// Only the run's thread opens and writes the file, so a signal interrupts its writes as it does
+// the listing's.
+class PngPicture final : public TilePicture {
+ public:
+  PngPicture(FileSystem& files, const PictureOptions& options)
+      : files_(files), options_(options), name_("picture file " + Quoted(options.path)) {}
+
+  ~PngPicture() override {
+    {
+      std::lock_guard lock(mutex_);
+      quit_ = true;
+    }
+    wake_.notify_one();
+    if (worker_.joinable()) worker_.join();
+    if (png_ != nullptr) png_destroy_write_struct(&png_, &info_);
+  }
+
+  bool Ahead(int64_t count, int row_count, int row_bytes) override {
+    rows_ = static_cast<size_t>(row_count);
+    row_bytes_ = static_cast<size_t>(row_bytes);
+    tile_bytes_ = rows_ * row_bytes_;
+    stride_ = static_cast<size_t>(options_.columns) * row_bytes_;
+    band_bytes_ = stride_ * rows_;
+    const auto square = static_cast<size_t>(options_.scale * options_.scale);
+    batch_bytes_ = std::max<size_t>(1, kBatchBytes / square / band_bytes_) * band_bytes_;
+    count_ = count;
+    return count_ <= 0 || Begin();
+  }
+
+  // Kept as they come, tile after tile; the deflating thread lays the bands out in rows. With
+  // the count unknown every band is kept, since the height goes before the first row.
+  bool Tiles(const uint8_t* tiles, size_t count) override {
+    tiles_ += static_cast<int64_t>(count);
+    for (size_t size = count * tile_bytes_; size > 0;) {
+      if (used_ == fill_.size()) fill_.resize(std::max(batch_bytes_, 2 * fill_.size()));
+      const size_t part = std::min(size, fill_.size() - used_);
+      std::memcpy(fill_.data() + used_, tiles, part);
+      used_ += part;
+      tiles += part;
+      size -= part;
+      if (count_ >= 0 && used_ == batch_bytes_ && !Hand(false)) return false;
+    }
+    return true;
+  }
+
+  bool Done() override {
+    if (count_ < 0) {
+      count_ = tiles_;
+      if (count_ > 0 && !Begin()) return false;
+    }
+    if (tiles_ != count_) {
+      return Fail(name_ + ": " + std::to_string(count_) + " tiles were due, " +
+                  std::to_string(tiles_) + " came");
+    }
+    if (count_ == 0) return true;
+    // The unused cells of the last band are white.
+    const size_t end = (used_ + band_bytes_ - 1) / band_bytes_ * band_bytes_;
+    fill_.resize(std::max(fill_.size(), end));
+    std::fill(fill_.begin() + static_cast<ptrdiff_t>(used_),
+              fill_.begin() + static_cast<ptrdiff_t>(end), kWhite);
+    used_ = end;
+    return Hand(true) && Finish();
+  }
+
+  std::string Problem() const override { return problem_; }
+  int64_t tiles() const override { return tiles_; }
+
+  std::error_code Commit() override {
+    if (!out_) return {};
+    const std::error_code ec = out_->Commit();
+    if (!ec) committed_ = true;
+    return ec;
+  }
+
+  std::string Rollback() override {
+    if (!out_ || committed_) return {};
+    const std::string left = out_->Restorable() ? out_->Rollback() : "is incomplete";
+    out_.reset();
+    return left;
+  }
+
+ private:
+  bool Fail(std::string problem) {
+    problem_ = std::move(problem);
+    return false;
+  }
+
+  // Opens the file and starts the PNG, once the tile count is known.
+  bool Begin() {
+    const int64_t bands = (count_ + options_.columns - 1) / options_.columns;
+    const int64_t height = bands * static_cast<int64_t>(rows_) * options_.scale;
+    if (height > kMaxHeight) {
+      return Fail(name_ + " would be " + std::to_string(height) +
+                  " pixels high, more than a PNG holds (" + std::to_string(kMaxHeight) +
+                  "); use more --png-columns or a smaller --png-scale");
+    }
+    if (std::error_code ec = files_.OpenOutput(options_.path, false, &out_)) {
+      return Fail("cannot create " + name_ + ": " + ec.message());
+    }
+    const auto scale = static_cast<size_t>(options_.scale);
+    band_.resize(band_bytes_);
+    wide_.resize(stride_ * scale);
+    widen_.assign(256 * scale, 0);
+    for (size_t value = 0; value < 256; ++value) {
+      for (size_t bit = 0; bit < 8 * scale; ++bit) {
+        if (value & (0x80u >> (bit / scale))) widen_[value * scale + bit / 8] |= 0x80 >> bit % 8;
+      }
+    }
+    png_ = png_create_write_struct(PNG_LIBPNG_VER_STRING, this, OnError, OnWarning);
+    if (png_ != nullptr) info_ = png_create_info_struct(png_);
+    if (info_ == nullptr) return Fail("not enough memory for " + name_);
+    const auto width = static_cast<uint32_t>(stride_ * 8 * scale);
+    if (!WriteHeader(width, static_cast<uint32_t>(height))) return Failed();
+    return true;
+  }
+
+  // The libpng calls: on an error libpng jumps back to their setjmp, so they hold nothing that
+  // needs a destructor.
+  bool WriteHeader(uint32_t width, uint32_t height) {
+    if (setjmp(png_jmpbuf(png_))) return false;
+    png_set_write_fn(png_, this, OnWrite, OnFlush);
+    png_set_user_limits(png_, PNG_UINT_31_MAX, PNG_UINT_31_MAX);
+    // Two colours, so that each pixel is its digit: 0 white, 1 black.
+    png_set_IHDR(png_, info_, width, height, 1, PNG_COLOR_TYPE_PALETTE, PNG_INTERLACE_NONE,
+                 PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+    png_color colours[2] = {{255, 255, 255}, {0, 0, 0}};
+    png_set_PLTE(png_, info_, colours, 2);
+    // Stored, not compressed: deflating took two to three times as long as the whole listing
+    // (run lengths or Huffman codes at level 1, on the deflating thread).
+    png_set_filter(png_, PNG_FILTER_TYPE_BASE, PNG_FILTER_NONE);
+    png_set_compression_level(png_, Z_NO_COMPRESSION);
+    png_set_compression_buffer_size(png_, size_t{64} << 10);
+    png_write_info(png_, info_);
+    return !out_of_memory_;
+  }
+
+  // Writes the bands of `tiles` (`size` bytes, whole bands) as picture rows.
+  bool Encode(const uint8_t* tiles, size_t size, bool last) {
+    if (setjmp(png_jmpbuf(png_))) return false;
+    const auto scale = static_cast<size_t>(options_.scale);
+    for (const uint8_t* band = tiles; band < tiles + size; band += band_bytes_) {
+      if (tile_bytes_ == 8) {
+        LayOut<8, 1>(band, band_bytes_, band_.data());
+      } else if (tile_bytes_ == 12) {
+        LayOut<12, 1>(band, band_bytes_, band_.data());
+      } else {
+        LayOut<32, 2>(band, band_bytes_, band_.data());
+      }
+      for (const uint8_t* line = band_.data(); line < band_.data() + band_bytes_; line += stride_) {
+        const uint8_t* row = line;
+        if (scale > 1) {
+          for (size_t k = 0; k < stride_; ++k) {
+            std::memcpy(&wide_[k * scale], &widen_[line[k] * scale], scale);
+          }
+          row = wide_.data();
+        }
+        for (size_t copy = 0; copy < scale; ++copy) png_write_row(png_, row);
+      }
+    }
+    if (last) png_write_end(png_, nullptr);
+    return !out_of_memory_;
+  }
+
+  bool Failed() {
+    return Fail(out_of_memory_ ? "not enough memory for " + name_
+                               : "cannot make " + name_ + ": " + png_problem_);
+  }
+
+  static void OnError(png_structp png, png_const_charp message) {
+    static_cast<PngPicture*>(png_get_error_ptr(png))->png_problem_ = message;
+    png_longjmp(png, 1);
+  }
+  static void OnWarning(png_structp, png_const_charp) {}
+  static void OnFlush(png_structp) {}
+  // Collects the PNG's bytes; the run's thread writes them out.
+  static void OnWrite(png_structp png, png_bytep data, size_t size) {
+    auto* self = static_cast<PngPicture*>(png_get_io_ptr(png));
+    try {
+      self->deflated_.append(reinterpret_cast<const char*>(data), size);
+    } catch (const std::bad_alloc&) {
+      self->out_of_memory_ = true;
+    }
+  }
+
+  // Waits until the deflating thread has no batch, then hands it the gathered bands and writes
+  // what the batch before them made.
+  bool Hand(bool last) {
+    if (!worker_.joinable() && !StartWorker()) return false;
+    {
+      std::unique_lock lock(mutex_);
+      if (!TakeMade(lock)) return false;
+      job_.swap(fill_);
+      job_size_ = used_;
+      job_last_ = last;
+      job_ready_ = true;
+    }
+    wake_.notify_one();
+    used_ = 0;
+    return WriteMade();
+  }
+
+  // Waits for the last batch and writes what it made.
+  bool Finish() {
+    {
+      std::unique_lock lock(mutex_);
+      if (!TakeMade(lock)) return false;
+    }
+    return WriteMade();
+  }
+
+  bool TakeMade(std::unique_lock<std::mutex>& lock) {
+    idle_.wait(lock, [this] { return !job_ready_; });
+    made_.swap(deflated_);
+    return encoded_ || Failed();
+  }
+
+  bool WriteMade() {
+    const std::error_code ec = out_->Write(made_);
+    made_.clear();
+    return !ec || Fail("cannot write " + name_ + ": " + ec.message());
+  }
+
+  // The deflating thread takes no signals: they go to the run's thread, whose reads and writes
+  // they are meant to interrupt.
+  bool StartWorker() {
+#if !defined(_WIN32)
+    sigset_t all, old;
+    sigfillset(&all);
+    pthread_sigmask(SIG_BLOCK, &all, &old);
+#endif
+    std::string problem;
+    try {
+      worker_ = std::thread([this] { Work(); });
+    } catch (const std::system_error& e) {
+      problem = "cannot start deflating " + name_ + ": " + e.what();
+    }
+#if !defined(_WIN32)
+    pthread_sigmask(SIG_SETMASK, &old, nullptr);
+#endif
+    return problem.empty() || Fail(problem);
+  }
+
+  void Work() {
+    std::unique_lock lock(mutex_);
+    for (;;) {
+      wake_.wait(lock, [this] { return job_ready_ || quit_; });
+      if (!job_ready_) return;
+      lock.unlock();
+      const bool encoded = Encode(job_.data(), job_size_, job_last_);
+      lock.lock();
+      encoded_ = encoded_ && encoded;
+      job_ready_ = false;
+      idle_.notify_one();
+    }
+  }
+
+  FileSystem& files_;
+  const PictureOptions options_;
+  const std::string name_;  // "picture file "NAME"", for messages
+  std::string problem_;
+  int64_t count_ = -1;  // tiles due; -1 until known
+  int64_t tiles_ = 0;
+  size_t rows_ = 0, row_bytes_ = 0, tile_bytes_ = 0;  // of a tile
+  size_t stride_ = 0;                                 // bytes of a picture row at scale 1
+  size_t band_bytes_ = 0;                             // of a row of tiles
+  size_t batch_bytes_ = 0;
+  std::vector<uint8_t> fill_;  // the tiles being gathered, their bits the pixels
+  size_t used_ = 0;            // of fill_
+  std::unique_ptr<OutputFile> out_;
+  bool committed_ = false;
+  std::string made_;  // PNG bytes taken from the deflating thread, to be written
+
+  // Used by whichever thread runs libpng (see above).
+  png_structp png_ = nullptr;
+  png_infop info_ = nullptr;
+  std::string png_problem_;
+  bool out_of_memory_ = false;
+  std::vector<uint8_t> widen_;  // each byte's bits, `scale` times each: `scale` bytes per byte
+  std::vector<uint8_t> band_;   // the picture rows of one band at scale 1
+  std::vector<uint8_t> wide_;   // one picture row at scale
+
+  // The deflating thread and its batch, under the lock.
+  std::thread worker_;
+  std::mutex mutex_;
+  std::condition_variable wake_, idle_;
+  std::vector<uint8_t> job_;
+  size_t job_size_ = 0;
+  bool job_last_ = false;
+  bool job_ready_ = false;
+  bool quit_ = false;
+  bool encoded_ = true;
+  std::string deflated_;  // PNG bytes made since the last batch was taken
+};
+
+}  // namespace
+
+std::unique_ptr<TilePicture> NewTilePicture(FileSystem& files, const PictureOptions& options) {
+  return std::make_unique<PngPicture>(files, options);
+}
+
+}  // namespace tessary

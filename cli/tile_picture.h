@@ -1,0 +1,48 @@
+// TilePicture: a PNG picture of exactly the tiles a run lists, written beside the listing.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <system_error>
+
+#include "run/file_system.h"
+#include "run/tile_sink.h"
+
+namespace tessary {
+
+// What the picture looks like and where it goes.
+struct PictureOptions {
+  std::string path;  // empty: no picture
+  int columns = 16;  // tiles side by side, 1 to kMaxPictureColumns
+  int scale = 1;     // every pixel scale x scale, 1 to kMaxPictureScale
+};
+inline constexpr int kMaxPictureColumns = 1024;
+inline constexpr int kMaxPictureScale = 16;
+
+// Draws the tiles in listing order, `columns` to a picture row, left to right, then downward:
+// each tile one pixel row per row line, its bytes left to right, bit 7 first, a digit 1 black
+// and a digit 0 white as the listing spells them (after the invert); the unused cells of the
+// last row white; every pixel a square of `scale`, without gaps or grid. A one-bit grey PNG.
+//
+// The file is opened through the FileSystem only once there is a tile to draw, so a run that
+// lists none leaves it alone; it is written while the run goes on and made final by Commit().
+// Memory stays flat: picture rows are gathered in batches and deflated on a second thread while
+// the run lists on, then written on the run's thread. Only a run whose tile count is known just
+// at its end (a stream without an end offset) keeps the whole picture until then, since a PNG
+// states its height first.
+class TilePicture : public TileSink {
+ public:
+  // Tiles handed over so far.
+  virtual int64_t tiles() const = 0;
+  // After Done(): makes the picture final; the error, if any.
+  virtual std::error_code Commit() = 0;
+  // Puts back what the file held before, when it was opened and not committed: "" when it is as
+  // it was (or was never touched), else what became of it, worded to follow the file's name.
+  virtual std::string Rollback() = 0;
+};
+
+// Needs options.path set and the columns and scale in their ranges.
+std::unique_ptr<TilePicture> NewTilePicture(FileSystem& files, const PictureOptions& options);
+
+}  // namespace tessary
