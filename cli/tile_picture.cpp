@@ -108,6 +108,7 @@ class PngPicture final : public TilePicture {
   }
 
   std::string Problem() const override { return problem_; }
+  bool Cancelled() const override { return cancelled_; }
   int64_t tiles() const override { return tiles_; }
 
   std::error_code Commit() override {
@@ -262,6 +263,7 @@ class PngPicture final : public TilePicture {
   bool WriteMade() {
     const std::error_code ec = out_->Write(made_);
     made_.clear();
+    cancelled_ = ec == std::errc::operation_canceled;
     return !ec || Fail("cannot write " + name_ + ": " + ec.message());
   }
 
@@ -303,6 +305,7 @@ class PngPicture final : public TilePicture {
   const PictureOptions options_;
   const std::string name_;  // "picture file "NAME"", for messages
   std::string problem_;
+  bool cancelled_ = false;
   int64_t count_ = -1;  // tiles due; -1 until known
   int64_t tiles_ = 0;
   size_t rows_ = 0, row_bytes_ = 0, tile_bytes_ = 0;  // of a tile

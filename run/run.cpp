@@ -290,9 +290,10 @@ RunResult ListRange(const RunOptions& options, RunHost& host, FileSystem& files,
   lister.Start(*output);
   // The tile sink's problem, worded like the run's own failures.
   const auto sink_stopped = [&] {
-    return Ended(
-        result, RunStatus::kFailed,
-        lister.sink->Problem() + "; output file " + Quoted(out) + " " + LeftBehind(*output));
+    const bool cancelled = lister.sink->Cancelled();
+    return Ended(result, cancelled ? RunStatus::kCancelled : RunStatus::kFailed,
+                 (cancelled ? "cancelled" : lister.sink->Problem()) + "; output file " +
+                     Quoted(out) + " " + LeftBehind(*output));
   };
   if (TileSink* tiles = host.Tiles()) {
     lister.GiveTilesTo(tiles);

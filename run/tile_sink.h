@@ -26,8 +26,10 @@ class TileSink {
 
   virtual bool Done() = 0;
 
-  // Why a call returned false, ready to open a message ("cannot write picture file ...").
+  // Why a call returned false, ready to open a message ("cannot write picture file ..."), or
+  // true for Cancelled() when an interrupt stopped it; the run then ends as cancelled.
   virtual std::string Problem() const = 0;
+  virtual bool Cancelled() const { return false; }
 };
 
 }  // namespace tessary
