@@ -169,7 +169,9 @@ const ShellCase kShellCases[] = {
      "exit $s",
      1, "cannot write output file \"/dev/full\": No space left on device; it is incomplete",
      nullptr},
-    {"$T --end 2147483647 --png-columns 1 --png-scale 16 --png p.png in.bin out.asm", 1,
+    {"ulimit -f 20000; $T --end 2147483647 --png-columns 1 --png-scale 16 --png p.png in.bin "
+     "out.asm",
+     1,
      "picture file \"p.png\" would be 34359736320 pixels high, more than a PNG holds "
      "(2147483647); use more --png-columns or a smaller --png-scale; output file \"out.asm\" is "
      "left as it was",
