@@ -40,11 +40,4 @@ bool WalkListing(const WalkChoice& choice, Reaches&& reaches, Visit&& visit) {
   return WalkRows(reaches, choice.skip, choice.even, visit);
 }
 
-// How many tiles a run with `choice` lists over a range of `length` bytes.
-inline int64_t CountListed(const WalkChoice& choice, int64_t length) {
-  int64_t count = 0;
-  WalkListing(choice, RangeOf(length), [&count](int32_t, int32_t) { return ++count > 0; });
-  return count;
-}
-
 }  // namespace tessary

@@ -6,6 +6,7 @@
 #include <optional>
 
 #include "run/column_stash.h"
+#include "run/listed_tiles.h"
 #include "run/listing_walk.h"
 #include "run/quoted.h"
 #include "run/range_check.h"
@@ -299,7 +300,7 @@ RunResult ListRange(const RunOptions& options, RunHost& host, FileSystem& files,
     lister.GiveTilesTo(tiles);
     const Layout layout = LayoutFor(options.shape);
     const int64_t count =
-        lister.length >= 0 ? CountListed(WalkChoiceOf(options), lister.length) : -1;
+        lister.length >= 0 ? ListedTiles(WalkChoiceOf(options), lister.length).count() : -1;
     if (!lister.sink->Ahead(count, layout.tile_rows, layout.tile_row_bytes)) return sink_stopped();
   }
   WalkListing(
