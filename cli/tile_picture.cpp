@@ -157,7 +157,11 @@ class PngPicture final : public TilePicture {
     if (info_ == nullptr) return Fail("not enough memory for " + name_);
     const auto width = static_cast<uint32_t>(stride_ * 8 * scale);
     if (!WriteHeader(width, static_cast<uint32_t>(height))) return Failed();
-    return true;
+    // A batch's PNG bytes: its pixels, a filter byte per row, and the chunks around them.
+    const size_t made = batch_bytes_ * scale * scale / stride_ * (stride_ + 1) + (size_t{1} << 16);
+    deflated_.reserve(made);
+    made_.reserve(made);
+    return StartWorker();
   }
 
   // The libpng calls: on an error libpng jumps back to their setjmp, so they hold nothing that
@@ -231,7 +235,6 @@ class PngPicture final : public TilePicture {
   // Waits until the deflating thread has no batch, then hands it the gathered bands and writes
   // what the batch before them made.
   bool Hand(bool last) {
-    if (!worker_.joinable() && !StartWorker()) return false;
     {
       std::unique_lock lock(mutex_);
       if (!TakeMade(lock)) return false;
