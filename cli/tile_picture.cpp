@@ -21,7 +21,7 @@
 namespace tessary {
 namespace {
 
-// Tile bytes gathered before they go to the deflating thread, divided by the square of the
+// Tile bytes gathered before they go to the encoding thread, divided by the square of the
 // scale (which multiplies the pixels). A batch holds whole bands (rows of tiles), at least one.
 constexpr size_t kBatchBytes = size_t{256} << 10;
 // The tallest picture a PNG can state.
@@ -72,7 +72,7 @@ class PngPicture final : public TilePicture {
     return count_ <= 0 || Begin();
   }
 
-  // Kept as they come, tile after tile; the deflating thread lays the bands out in rows. With
+  // Kept as they come, tile after tile; the encoding thread lays the bands out in rows. With
   // the count unknown every band is kept, since the height goes before the first row.
   bool Tiles(const uint8_t* tiles, size_t count) override {
     tiles_ += static_cast<int64_t>(count);
@@ -159,7 +159,7 @@ class PngPicture final : public TilePicture {
     if (!WriteHeader(width, static_cast<uint32_t>(height))) return Failed();
     // A batch's PNG bytes: its pixels, a filter byte per row, and the chunks around them.
     const size_t made = batch_bytes_ * scale * scale / stride_ * (stride_ + 1) + (size_t{1} << 16);
-    deflated_.reserve(made);
+    encoded_bytes_.reserve(made);
     made_.reserve(made);
     return StartWorker();
   }
@@ -176,7 +176,7 @@ class PngPicture final : public TilePicture {
     png_color colours[2] = {{255, 255, 255}, {0, 0, 0}};
     png_set_PLTE(png_, info_, colours, 2);
     // Stored, not compressed: deflating took two to three times as long as the whole listing
-    // (run lengths or Huffman codes at level 1, on the deflating thread).
+    // (run lengths or Huffman codes at level 1, on this thread).
     png_set_filter(png_, PNG_FILTER_TYPE_BASE, PNG_FILTER_NONE);
     png_set_compression_level(png_, Z_NO_COMPRESSION);
     png_set_compression_buffer_size(png_, size_t{64} << 10);
@@ -226,13 +226,13 @@ class PngPicture final : public TilePicture {
   static void OnWrite(png_structp png, png_bytep data, size_t size) {
     auto* self = static_cast<PngPicture*>(png_get_io_ptr(png));
     try {
-      self->deflated_.append(reinterpret_cast<const char*>(data), size);
+      self->encoded_bytes_.append(reinterpret_cast<const char*>(data), size);
     } catch (const std::bad_alloc&) {
       self->out_of_memory_ = true;
     }
   }
 
-  // Waits until the deflating thread has no batch, then hands it the gathered bands and writes
+  // Waits until the encoding thread has no batch, then hands it the gathered bands and writes
   // what the batch before them made.
   bool Hand(bool last) {
     {
@@ -259,8 +259,8 @@ class PngPicture final : public TilePicture {
 
   bool TakeMade(std::unique_lock<std::mutex>& lock) {
     idle_.wait(lock, [this] { return !job_ready_; });
-    made_.swap(deflated_);
-    return encoded_ || Failed();
+    made_.swap(encoded_bytes_);
+    return encode_ok_ || Failed();
   }
 
   bool WriteMade() {
@@ -270,7 +270,7 @@ class PngPicture final : public TilePicture {
     return !ec || Fail("cannot write " + name_ + ": " + ec.message());
   }
 
-  // The deflating thread takes no signals: they go to the run's thread, whose reads and writes
+  // The encoding thread takes no signals: they go to the run's thread, whose reads and writes
   // they are meant to interrupt.
   bool StartWorker() {
 #if !defined(_WIN32)
@@ -282,7 +282,7 @@ class PngPicture final : public TilePicture {
     try {
       worker_ = std::thread([this] { Work(); });
     } catch (const std::system_error& e) {
-      problem = "cannot start deflating " + name_ + ": " + e.what();
+      problem = "cannot start encoding " + name_ + ": " + e.what();
     }
 #if !defined(_WIN32)
     pthread_sigmask(SIG_SETMASK, &old, nullptr);
@@ -298,7 +298,7 @@ class PngPicture final : public TilePicture {
       lock.unlock();
       const bool encoded = Encode(job_.data(), job_size_, job_last_);
       lock.lock();
-      encoded_ = encoded_ && encoded;
+      encode_ok_ = encode_ok_ && encoded;
       job_ready_ = false;
       idle_.notify_one();
     }
@@ -319,7 +319,7 @@ class PngPicture final : public TilePicture {
   size_t used_ = 0;            // of fill_
   std::unique_ptr<OutputFile> out_;
   bool committed_ = false;
-  std::string made_;  // PNG bytes taken from the deflating thread, to be written
+  std::string made_;  // PNG bytes taken from the encoding thread, to be written
 
   // Used by whichever thread runs libpng (see above).
   png_structp png_ = nullptr;
@@ -330,7 +330,7 @@ class PngPicture final : public TilePicture {
   std::vector<uint8_t> band_;   // the picture rows of one band at scale 1
   std::vector<uint8_t> wide_;   // one picture row at scale
 
-  // The deflating thread and its batch, under the lock.
+  // The encoding thread and its batch, under the lock.
   std::thread worker_;
   std::mutex mutex_;
   std::condition_variable wake_, idle_;
@@ -339,8 +339,8 @@ class PngPicture final : public TilePicture {
   bool job_last_ = false;
   bool job_ready_ = false;
   bool quit_ = false;
-  bool encoded_ = true;
-  std::string deflated_;  // PNG bytes made since the last batch was taken
+  bool encode_ok_ = true;
+  std::string encoded_bytes_;  // PNG bytes made since the last batch was taken
 };
 
 }  // namespace
