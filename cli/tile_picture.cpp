@@ -175,10 +175,14 @@ class PngPicture final : public TilePicture {
                  PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
     png_color colours[2] = {{255, 255, 255}, {0, 0, 0}};
     png_set_PLTE(png_, info_, colours, 2);
-    // Stored, not compressed: deflating took two to three times as long as the whole listing
-    // (run lengths or Huffman codes at level 1, on this thread).
-    png_set_filter(png_, PNG_FILTER_TYPE_BASE, PNG_FILTER_NONE);
-    png_set_compression_level(png_, Z_NO_COMPRESSION);
+    // At scale 1 the pixels are stored: deflating them took two to three times as long as the
+    // whole listing (run lengths or Huffman codes at level 1, on the encoding thread). A scaled
+    // picture repeats every row, which the Up filter turns into zeros: run lengths then make it
+    // 2 (scale 2) to 50 (scale 16) times smaller for 1.5 to 3 times the time of storing it.
+    const bool scaled = options_.scale > 1;
+    png_set_filter(png_, PNG_FILTER_TYPE_BASE, scaled ? PNG_FILTER_UP : PNG_FILTER_NONE);
+    png_set_compression_level(png_, scaled ? 1 : Z_NO_COMPRESSION);
+    png_set_compression_strategy(png_, Z_RLE);
     png_set_compression_buffer_size(png_, size_t{64} << 10);
     png_write_info(png_, info_);
     return !out_of_memory_;
