@@ -26,6 +26,8 @@ namespace {
 constexpr size_t kBatchBytes = size_t{256} << 10;
 // The tallest picture a PNG can state.
 constexpr int64_t kMaxHeight = PNG_UINT_31_MAX;
+// Pictures of up to this many bytes of pixels are deflated fully; bigger ones as speed allows.
+constexpr uint64_t kSmallPicture = uint64_t{256} << 10;
 // Eight white pixels.
 constexpr uint8_t kWhite = 0x00;
 
@@ -175,14 +177,16 @@ class PngPicture final : public TilePicture {
                  PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
     png_color colours[2] = {{255, 255, 255}, {0, 0, 0}};
     png_set_PLTE(png_, info_, colours, 2);
-    // At scale 1 the pixels are stored: deflating them took two to three times as long as the
+    // A big picture at scale 1 is stored: deflating it took two to three times as long as the
     // whole listing (run lengths or Huffman codes at level 1, on the encoding thread). A scaled
     // picture repeats every row, which the Up filter turns into zeros: run lengths then make it
-    // 2 (scale 2) to 50 (scale 16) times smaller for 1.5 to 3 times the time of storing it.
+    // 2 (scale 2) to 50 (scale 16) times smaller for 1.5 to 3 times the time of storing it. A
+    // small one (a font, a sprite sheet) is deflated fully, which takes a few milliseconds.
     const bool scaled = options_.scale > 1;
+    const bool small = uint64_t{width} / 8 * height <= kSmallPicture;
     png_set_filter(png_, PNG_FILTER_TYPE_BASE, scaled ? PNG_FILTER_UP : PNG_FILTER_NONE);
-    png_set_compression_level(png_, scaled ? 1 : Z_NO_COMPRESSION);
-    png_set_compression_strategy(png_, Z_RLE);
+    png_set_compression_level(png_, small ? Z_BEST_COMPRESSION : scaled ? 1 : Z_NO_COMPRESSION);
+    png_set_compression_strategy(png_, small ? Z_DEFAULT_STRATEGY : Z_RLE);
     png_set_compression_buffer_size(png_, size_t{64} << 10);
     png_write_info(png_, info_);
     return !out_of_memory_;
