@@ -28,6 +28,8 @@ constexpr size_t kBatchBytes = size_t{256} << 10;
 constexpr int64_t kMaxHeight = PNG_UINT_31_MAX;
 // Pictures of up to this many bytes of pixels are deflated fully; bigger ones as speed allows.
 constexpr uint64_t kSmallPicture = uint64_t{256} << 10;
+constexpr png_byte kIdat[5] = "IDAT";
+constexpr png_byte kIend[5] = "IEND";
 // Eight white pixels.
 constexpr uint8_t kWhite = 0x00;
 
@@ -60,6 +62,7 @@ class PngPicture final : public TilePicture {
     wake_.notify_one();
     if (worker_.joinable()) worker_.join();
     if (png_ != nullptr) png_destroy_write_struct(&png_, &info_);
+    if (zlib_open_) deflateEnd(&zlib_);
   }
 
   bool Ahead(int64_t count, int row_count, int row_bytes) override {
@@ -147,7 +150,8 @@ class PngPicture final : public TilePicture {
     }
     const auto scale = static_cast<size_t>(options_.scale);
     band_.resize(band_bytes_);
-    wide_.resize(stride_ * scale);
+    rows_out_.resize(batch_bytes_ / stride_ * scale * (1 + stride_ * scale));
+    deflated_.resize(size_t{256} << 10);
     widen_.assign(256 * scale, 0);
     for (size_t value = 0; value < 256; ++value) {
       for (size_t bit = 0; bit < 8 * scale; ++bit) {
@@ -159,6 +163,7 @@ class PngPicture final : public TilePicture {
     if (info_ == nullptr) return Fail("not enough memory for " + name_);
     const auto width = static_cast<uint32_t>(stride_ * 8 * scale);
     if (!WriteHeader(width, static_cast<uint32_t>(height))) return Failed();
+    if (!StartDeflate(width, static_cast<uint64_t>(height))) return false;
     // A batch's PNG bytes: its pixels, a filter byte per row, and the chunks around them.
     const size_t made = batch_bytes_ * scale * scale / stride_ * (stride_ + 1) + (size_t{1} << 16);
     encoded_bytes_.reserve(made);
@@ -177,25 +182,57 @@ class PngPicture final : public TilePicture {
                  PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
     png_color colours[2] = {{255, 255, 255}, {0, 0, 0}};
     png_set_PLTE(png_, info_, colours, 2);
-    // A big picture at scale 1 is stored: deflating it took two to three times as long as the
-    // whole listing (run lengths or Huffman codes at level 1, on the encoding thread). A scaled
-    // picture repeats every row, which the Up filter turns into zeros: run lengths then make it
-    // 2 (scale 2) to 50 (scale 16) times smaller for 1.5 to 3 times the time of storing it. A
-    // small one (a font, a sprite sheet) is deflated fully, which takes a few milliseconds.
-    const bool scaled = options_.scale > 1;
-    const bool small = uint64_t{width} / 8 * height <= kSmallPicture;
-    png_set_filter(png_, PNG_FILTER_TYPE_BASE, scaled ? PNG_FILTER_UP : PNG_FILTER_NONE);
-    png_set_compression_level(png_, small ? Z_BEST_COMPRESSION : scaled ? 1 : Z_NO_COMPRESSION);
-    png_set_compression_strategy(png_, small ? Z_DEFAULT_STRATEGY : Z_RLE);
-    png_set_compression_buffer_size(png_, size_t{64} << 10);
     png_write_info(png_, info_);
     return !out_of_memory_;
   }
 
-  // Writes the bands of `tiles` (`size` bytes, whole bands) as picture rows.
+  // Starts the picture data's zlib stream. libpng takes a picture a row at a time, which cost
+  // more than the whole listing for the narrow, tall pictures of big ranges; so the rows are
+  // filtered and deflated here, a batch at a time, and libpng writes them as IDAT chunks.
+  // A big picture at scale 1 is stored: deflating it took two to three times as long as the
+  // whole listing (run lengths or Huffman codes at level 1). A scaled picture repeats every
+  // row, which the Up filter turns into zeros: run lengths then make it 2 (scale 2) to 50
+  // (scale 16) times smaller. A small one (a font, a sprite sheet) is deflated fully, which
+  // takes a few milliseconds.
+  bool StartDeflate(uint64_t width, uint64_t height) {
+    const bool small = width / 8 * height <= kSmallPicture;
+    const int level = small ? Z_BEST_COMPRESSION : options_.scale > 1 ? 1 : Z_NO_COMPRESSION;
+    if (deflateInit2(&zlib_, level, Z_DEFLATED, 15, 8, small ? Z_DEFAULT_STRATEGY : Z_RLE) !=
+        Z_OK) {
+      return Fail("not enough memory for " + name_);
+    }
+    zlib_open_ = true;
+    return true;
+  }
+
+  // Deflates `size` bytes of filtered rows (with `finish`, the last ones) and has libpng write
+  // what comes out as IDAT chunks. Within a libpng call's setjmp.
+  bool Deflate(const uint8_t* rows, size_t size, bool finish) {
+    zlib_.next_in = const_cast<Bytef*>(rows);
+    zlib_.avail_in = static_cast<uInt>(size);
+    for (;;) {
+      zlib_.next_out = deflated_.data();
+      zlib_.avail_out = static_cast<uInt>(deflated_.size());
+      const int status = deflate(&zlib_, finish ? Z_FINISH : Z_NO_FLUSH);
+      if (status == Z_STREAM_ERROR) {
+        png_problem_ = "the picture data could not be deflated";
+        return false;
+      }
+      const size_t made = deflated_.size() - zlib_.avail_out;
+      if (made > 0) png_write_chunk(png_, kIdat, deflated_.data(), made);
+      if (finish ? status == Z_STREAM_END : zlib_.avail_in == 0 && zlib_.avail_out != 0) {
+        return true;
+      }
+    }
+  }
+
+  // Writes the bands of `tiles` (`size` bytes, whole bands) as picture rows: each row is
+  // filtered with None, its repeats at scale with Up (all zeros).
   bool Encode(const uint8_t* tiles, size_t size, bool last) {
     if (setjmp(png_jmpbuf(png_))) return false;
     const auto scale = static_cast<size_t>(options_.scale);
+    const size_t width = stride_ * scale;
+    uint8_t* at = rows_out_.data();
     for (const uint8_t* band = tiles; band < tiles + size; band += band_bytes_) {
       if (tile_bytes_ == 8) {
         LayOut<8, 1>(band, band_bytes_, band_.data());
@@ -205,17 +242,23 @@ class PngPicture final : public TilePicture {
         LayOut<32, 2>(band, band_bytes_, band_.data());
       }
       for (const uint8_t* line = band_.data(); line < band_.data() + band_bytes_; line += stride_) {
-        const uint8_t* row = line;
+        *at++ = PNG_FILTER_VALUE_NONE;
         if (scale > 1) {
-          for (size_t k = 0; k < stride_; ++k) {
-            std::memcpy(&wide_[k * scale], &widen_[line[k] * scale], scale);
-          }
-          row = wide_.data();
+          for (size_t k = 0; k < stride_; ++k)
+            std::memcpy(at + k * scale, &widen_[line[k] * scale], scale);
+        } else {
+          std::memcpy(at, line, stride_);
         }
-        for (size_t copy = 0; copy < scale; ++copy) png_write_row(png_, row);
+        at += width;
+        for (size_t copy = 1; copy < scale; ++copy) {
+          *at++ = PNG_FILTER_VALUE_UP;
+          std::memset(at, 0, width);
+          at += width;
+        }
       }
     }
-    if (last) png_write_end(png_, nullptr);
+    if (!Deflate(rows_out_.data(), static_cast<size_t>(at - rows_out_.data()), last)) return false;
+    if (last) png_write_chunk(png_, kIend, nullptr, 0);
     return !out_of_memory_;
   }
 
@@ -334,9 +377,12 @@ class PngPicture final : public TilePicture {
   png_infop info_ = nullptr;
   std::string png_problem_;
   bool out_of_memory_ = false;
-  std::vector<uint8_t> widen_;  // each byte's bits, `scale` times each: `scale` bytes per byte
-  std::vector<uint8_t> band_;   // the picture rows of one band at scale 1
-  std::vector<uint8_t> wide_;   // one picture row at scale
+  std::vector<uint8_t> widen_;     // each byte's bits, `scale` times each: `scale` bytes per byte
+  std::vector<uint8_t> band_;      // the picture rows of one band at scale 1
+  std::vector<uint8_t> rows_out_;  // a batch's picture rows at scale, each after its filter byte
+  std::vector<uint8_t> deflated_;  // what deflate makes of them, an IDAT chunk at a time
+  z_stream zlib_{};
+  bool zlib_open_ = false;
 
   // The encoding thread and its batch, under the lock.
   std::thread worker_;

@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 #include <png.h>
 
+#include <fstream>
+#include <iterator>
 #include <random>
 #include <sstream>
 
@@ -56,6 +58,11 @@ std::string ReadPng(const std::string& path, size_t* width) {
   std::string pixels(PNG_IMAGE_SIZE(image), '\0');
   if (!png_image_finish_read(&image, nullptr, pixels.data(), 0, nullptr)) return image.message;
   *width = image.width;
+  // A reader stops after the pixels; the file must still end as a PNG does.
+  std::ifstream file(path, std::ios::binary);
+  const std::string bytes{std::istreambuf_iterator<char>(file), {}};
+  const std::string iend("\0\0\0\0IEND\xAE\x42\x60\x82", 12);
+  if (bytes.size() < 12 || bytes.compare(bytes.size() - 12, 12, iend) != 0) return "no IEND";
   return pixels;
 }
 
