@@ -282,7 +282,14 @@ bool TilePreview::eventFilter(QObject* watched, QEvent* event) {
       // A drag fills the fields as it goes; a click that does not move changes nothing.
       if ((pos - press_pos_).manhattanLength() >= QApplication::startDragDistance()) {
         const ByteRange range = DragRange(shape_, *drag_from_, *OffsetAt(pos, true));
-        emit rangeDragged(range.start, range.end);
+        // The fields hold 32-bit offsets, where "$80000000" is negative: a drag ends at the
+        // last offset they hold, and one that starts past it fills nothing.
+        constexpr auto kLastOffset = static_cast<uint64_t>(std::numeric_limits<int32_t>::max());
+        if (range.start <= kLastOffset) {
+          emit rangeDragged(range.start, std::min(range.end, kLastOffset));
+        } else {
+          lblNote->setText(tr("Offsets past $7FFFFFFF cannot be listed"));
+        }
       }
       if (event->type() == QEvent::MouseButtonRelease) drag_from_.reset();
       return true;

@@ -39,7 +39,8 @@ class TilePreview : public QWidget {
   void Show(const RunOptions& options, bool labels);
 
  signals:
-  // A drag over the sheet selected [start, end) as the tiles of the current shape lie there.
+  // A drag over the sheet selected [start, end) as the tiles of the current shape lie there,
+  // cut at $7FFFFFFF, the last offset a field holds.
   void rangeDragged(quint64 start, quint64 end);
 
  protected:

@@ -104,6 +104,23 @@ class TilePreviewTest : public QObject {
     QCOMPARE(w.Field("txtEnd"), QString("$01B0"));
   }
 
+  // Guards against a drag past 2 GiB filling "$80000000" and up, read as negative offsets.
+  void dragStopsAtTheLastOffset() {
+    PreviewWindow w;
+    w.Set({{"txtStart", "$7FFFFE00"}, {"txtEnd", "$7FFFFFFF"}});
+    auto* bar = w.form.findChild<TilePreview*>()->findChild<QScrollBar*>();
+    QTRY_VERIFY_WITH_TIMEOUT(bar->value() > 0, 500);  // scrolled to the range, at 2x
+    const auto at = [&](uint64_t b) {
+      return QPoint(int(b % 128) * 2 + 6, int(b / 16 - bar->value()) * 2 + 8);
+    };
+    for (const auto& [from, to] :
+         {std::pair(0x7FFFFF08u, 0x80000010u), {0x80000000u, 0x80000088u}}) {
+      QTest::mousePress(w.view, Qt::LeftButton, {}, at(from));
+      QTest::mouseRelease(w.view, Qt::LeftButton, {}, at(to));  // the second fills nothing
+      QCOMPARE(w.Field("txtStart") + w.Field("txtEnd"), QString("$7FFFFF08$7FFFFFFF"));
+    }
+  }
+
   // The tile's first byte and the label the listing gives it; a byte of no listed tile shows
   // its own offset. Guards against labels counted from the wrong tile or the wrong TileNo.
   void tooltipNamesTheTile() {
