@@ -292,6 +292,11 @@ void frmTessary::Form_Interrupt() {
 
 void frmTessary::Form_Change() { tmrPreview->start(); }
 
+void frmTessary::changeEvent(QEvent* event) {
+  if (event->type() == QEvent::ActivationChange && isActiveWindow()) Form_Change();
+  QWidget::changeEvent(event);
+}
+
 void frmTessary::tmrPreview_Timer() {
   picPreview->Show(TakeOptions(), FromBoxes(Boxes()).style.labels);
 }

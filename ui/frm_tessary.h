@@ -67,6 +67,8 @@ class frmTessary : public QWidget, private RunHost {
  protected:
   void showEvent(QShowEvent* event) override;
   void closeEvent(QCloseEvent* event) override;
+  // Coming back to the window shows the input file anew: another program may have changed it.
+  void changeEvent(QEvent* event) override;
 
  private:
   void Form_QueryUnload(bool& Cancel);

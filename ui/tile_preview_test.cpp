@@ -140,6 +140,11 @@ class TilePreviewTest : public QObject {
     w.Set({{"txt1", "gone.chr"}});
     QTRY_COMPARE_WITH_TIMEOUT(
         w.Note(), QString("Cannot open input file \"gone.chr\": No such file or directory"), 500);
+    // Guards against a pane that still shows a file as it was before the window was left.
+    w.files.files["gone.chr"] = std::string(4096, '\0');
+    QEvent activation(QEvent::ActivationChange);
+    QApplication::sendEvent(&w.form, &activation);
+    QTRY_COMPARE_WITH_TIMEOUT(w.Note(), QString(), 500);
     w.Set({{"txt1", "in"}, {"txtEnd", "$84"}});
     QTRY_COMPARE_WITH_TIMEOUT(
         w.Note(), QString("The range from 128 to 132 holds fewer than 8 bytes; nothing to list"),
