@@ -18,6 +18,7 @@
 #include <cstdio>
 #include <vector>
 
+#include "bench/scratch_settings.h"
 #include "run/disk_file_system.h"
 #include "ui/frm_tessary.h"
 #include "ui/tile_preview.h"
@@ -93,9 +94,7 @@ Times Redraws(QWidget& pane, int zoom, int rounds) {
 int main(int argc, char** argv) {
   QTemporaryDir dir;
   if (!dir.isValid()) return 1;
-  qputenv("XDG_CONFIG_HOME", QFile::encodeName(dir.path()));
-  QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, dir.path());
-  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+  tessary::UseScratchSettings(dir);
   QApplication app(argc, argv);
 
   const QString random = dir.filePath(QStringLiteral("random.chr"));

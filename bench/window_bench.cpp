@@ -19,6 +19,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/scratch_settings.h"
 #include "run/disk_file_system.h"
 #include "run/host.h"
 #include "run/run.h"
@@ -63,10 +64,7 @@ int main(int argc, char** argv) {
   const int rounds = argc > 1 ? std::max(1, std::atoi(argv[1])) : 7;
   QTemporaryDir dir;
   if (!dir.isValid()) return 1;
-  // The window must not see the user's own settings.
-  qputenv("XDG_CONFIG_HOME", QFile::encodeName(dir.path()));
-  QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, dir.path());
-  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+  tessary::UseScratchSettings(dir);
   QApplication app(argc, argv);
 
   const QString in = dir.filePath(QStringLiteral("sheet.chr"));
