@@ -102,10 +102,7 @@ TilePreview::TilePreview(FileSystem* files, QWidget* parent) : QWidget(parent), 
   grid->addWidget(hbar_, 2, 0);
   grid->setRowStretch(1, 1);
 
-  connect(spnZoom, &QSpinBox::valueChanged, this, [this] {
-    UpdateScrollBars();
-    view_->update();
-  });
+  connect(spnZoom, &QSpinBox::valueChanged, this, &TilePreview::spnZoom_Change);
   for (QScrollBar* bar : {vbar_, hbar_}) {
     connect(bar, &QScrollBar::valueChanged, view_, qOverload<>(&QWidget::update));
   }
@@ -227,12 +224,21 @@ QString TilePreview::TipAt(uint64_t offset) const {
 }
 
 void TilePreview::ZoomBy(int steps, QPoint anchor) {
-  // The sheet pixel under `anchor` stays under it.
-  const int64_t row = TopRow() + anchor.y() / zoom();
-  const int column = (anchor.x() + hbar_->value()) / zoom();
+  zoom_anchor_ = anchor;
   spnZoom->setValue(zoom() + steps);
-  vbar_->setValue(static_cast<int>(row - anchor.y() / zoom()));
-  hbar_->setValue(column * zoom() - anchor.x());
+  zoom_anchor_.reset();
+}
+
+void TilePreview::spnZoom_Change(int zoom) {
+  // The sheet pixel under the anchor (the pointer, or the middle of the view) stays under it.
+  const QPoint anchor = zoom_anchor_.value_or(view_->rect().center());
+  const int64_t row = TopRow() + anchor.y() / shown_zoom_;
+  const int column = (anchor.x() + hbar_->value()) / shown_zoom_;
+  shown_zoom_ = zoom;
+  UpdateScrollBars();
+  vbar_->setValue(static_cast<int>(row - anchor.y() / zoom));
+  hbar_->setValue(column * zoom - anchor.x());
+  view_->update();
 }
 
 bool TilePreview::eventFilter(QObject* watched, QEvent* event) {

@@ -62,6 +62,7 @@ class TilePreview : public QWidget {
   // offset when no listed tile reads it.
   QString TipAt(uint64_t offset) const;
   void ZoomBy(int steps, QPoint anchor);
+  void spnZoom_Change(int zoom);
   int zoom() const;
   int64_t TopRow() const;
 
@@ -73,7 +74,9 @@ class TilePreview : public QWidget {
   std::unique_ptr<Listing> listing_;  // set when the fields name a range
   std::optional<uint64_t> drag_from_;
   QPoint press_pos_;
-  int wheel_delta_ = 0;  // Ctrl+wheel turns not yet taken as zoom steps
+  int wheel_delta_ = 0;                // Ctrl+wheel turns not yet taken as zoom steps
+  int shown_zoom_ = 2;                 // the zoom the scroll bars were last set for
+  std::optional<QPoint> zoom_anchor_;  // where Ctrl+wheel zooms; else the middle of the view
 
   QSpinBox* spnZoom;
   QLabel* lblNote;

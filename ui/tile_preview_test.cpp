@@ -180,6 +180,22 @@ class TilePreviewTest : public QObject {
   }
 
   // [View] Zoom: 1 to 8 comes back, anything else loads as 2; Ctrl+wheel zooms.
+  // Guards against a zoom from the spin box that moves the view away from what it showed.
+  void zoomKeepsTheMiddleInView() {
+    PreviewWindow w;
+    QTest::qWait(100);
+    auto* zoom = w.form.findChild<QSpinBox*>("spnZoom");
+    zoom->setValue(8);
+    for (QScrollBar* bar : w.form.findChild<TilePreview*>()->findChildren<QScrollBar*>()) {
+      bar->setValue(bar->orientation() == Qt::Vertical ? 64 : 400);
+    }
+    const QPoint middle = w.view->rect().center();
+    const QString before = w.Tip(middle);
+    zoom->setValue(3);
+    QCOMPARE(w.Tip(middle), before);
+    QVERIFY(before != w.Tip(middle + QPoint(25, 0)));  // the next cell: the tip tells them apart
+  }
+
   void zoomIsSaved() {
     for (const auto& [stored, loaded] : {std::pair("5", 5), {"9", 2}, {"x", 2}, {"0", 2}}) {
       QSettings("Tessary", "Tessary").setValue("View/Zoom", stored);
