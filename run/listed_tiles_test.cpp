@@ -111,6 +111,10 @@ TEST(TileSheetTest, OutlinesFollowTheShape) {
   EXPECT_TRUE(is(r[0], {120, 3, 8, 5}));
   EXPECT_TRUE(is(r[1], {0, 8, 8, 3}));
   EXPECT_EQ(TileOutline(Shape::k16x16, 5, r), 4);
+  // Guards against the right half of a 16x16 tile in the last columns drawn past the sheet's edge.
+  ASSERT_EQ(TileOutline(Shape::k16x16, 117, r), 6);
+  EXPECT_TRUE(is(r[1], {120, 0, 8, 5}));
+  EXPECT_TRUE(is(r[2], {0, 8, 8, 5}));
 }
 
 TEST(RangeCheckTest, PlanReadsTheFieldsAsTheRunDoes) {

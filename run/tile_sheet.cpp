@@ -4,18 +4,27 @@ namespace tessary {
 namespace {
 
 // The rectangles of `count` consecutive rows of the cells from `offset` on, `cells` cells
-// across; appended at rects[n], returns the new count.
+// across; appended at rects[n], returns the new count. Rows that run past a cell's end go on at
+// the top of the next cell, which for the last cell of a band lies in the next band.
 int AddRows(uint64_t offset, int64_t count, int cells, SheetRect* rects, int n) {
   const auto first = static_cast<int64_t>(offset % 8);
   const SheetPoint at = SheetPointOf(offset);
-  const int64_t width = int64_t{cells} * 8;
   if (first + count <= 8) {
-    rects[n++] = {at.x, at.y, width, count};
+    rects[n++] = {at.x, at.y, int64_t{cells} * 8, count};
     return n;
   }
-  rects[n++] = {at.x, at.y, width, 8 - first};
-  const SheetPoint next = SheetPointOf(offset - static_cast<uint64_t>(first) + 8);
-  rects[n++] = {next.x, next.y, width, first + count - 8};
+  rects[n++] = {at.x, at.y, int64_t{cells} * 8, 8 - first};
+  const int begun = n;
+  for (int cell = 0; cell < cells; ++cell) {
+    const SheetPoint next =
+        SheetPointOf(offset - static_cast<uint64_t>(first) + 8 * static_cast<uint64_t>(cell + 1));
+    SheetRect& last = rects[n - 1];
+    if (n > begun && last.y == next.y && last.x + last.width == next.x) {
+      last.width += 8;  // beside the one before, in the same band
+    } else {
+      rects[n++] = {next.x, next.y, 8, first + count - 8};
+    }
+  }
   return n;
 }
 

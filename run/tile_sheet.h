@@ -48,8 +48,8 @@ inline constexpr int kMaxOutlineRects = 8;
 // The outline of a tile of `shape` whose first byte is at file offset `offset`, in sheet pixels:
 // the rectangles its bytes cover, written to `rects`; returns how many. A tile that starts on a
 // block's first byte is one rectangle (the 8x12 tile two: its mask rows lie two bands lower);
-// one that does not covers the end of one cell and the start of the next (a 16x16 tile of the
-// last two columns then reaches past the sheet's right edge, where a viewer clips it).
+// one that does not covers the end of one cell and the start of the next, in the next band
+// for a band's last cell.
 int TileOutline(Shape shape, uint64_t offset, SheetRect (&rects)[kMaxOutlineRects]);
 
 }  // namespace tessary
