@@ -43,6 +43,23 @@ class InputFile {
   virtual std::error_code Read(uint64_t offset, char* buf, size_t count, size_t* got) = 0;
 };
 
+// Reads up to `count` bytes of a file from `offset` into `buf`, as many as the file holds (a
+// file that ends sooner, or shrank, gives fewer), repeating reads that a signal interrupted.
+// Sets `*held` to the bytes read, also on an error.
+inline std::error_code ReadFileAt(InputFile& input, uint64_t offset, char* buf, size_t count,
+                                  size_t* held) {
+  *held = 0;
+  while (*held < count) {
+    size_t got = 0;
+    const std::error_code ec = input.Read(offset + *held, buf + *held, count - *held, &got);
+    if (ec == std::errc::interrupted) continue;
+    if (ec) return ec;
+    if (got == 0) break;
+    *held += got;
+  }
+  return {};
+}
+
 // Errors come back as std::error_code; their message() is the reason shown to the user.
 class FileSystem {
  public:

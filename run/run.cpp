@@ -145,10 +145,12 @@ class Lister {
     chunk_.reset(new char[kChunkSize + format_.MaxTileSize()]);
   }
 
-  // From now on the listed tiles go to `tiles` too.
-  void GiveTilesTo(TileSink* tiles) {
+  // From now on the listed tiles go to `tiles` too, `count` of them (-1: not known yet); false
+  // when the sink refuses them.
+  bool GiveTilesTo(TileSink* tiles, int64_t count) {
     sink = tiles;
     sink_tiles_.reset(new uint8_t[kSinkBatch * tile_bytes_ + kMaxTileBytes]);
+    return sink->Ahead(count, layout_.tile_rows, layout_.tile_row_bytes);
   }
 
   // Hands the tiles gathered for the sink over; false (with `sink_failed` set) when it fails.
@@ -297,11 +299,9 @@ RunResult ListRange(const RunOptions& options, RunHost& host, FileSystem& files,
                      Quoted(out) + " " + LeftBehind(*output));
   };
   if (TileSink* tiles = host.Tiles()) {
-    lister.GiveTilesTo(tiles);
-    const Layout layout = LayoutFor(options.shape);
     const int64_t count =
         lister.length >= 0 ? ListedTiles(WalkChoiceOf(options), lister.length).count() : -1;
-    if (!lister.sink->Ahead(count, layout.tile_rows, layout.tile_row_bytes)) return sink_stopped();
+    if (!lister.GiveTilesTo(tiles, count)) return sink_stopped();
   }
   WalkListing(
       WalkChoiceOf(options), [&lister](int64_t n) { return lister.Reaches(n); }, lister);

@@ -31,17 +31,9 @@ std::error_code SliceReader::CoverFile(uint64_t lo, uint64_t hi) {
       lo < end_ ? std::min<uint64_t>(std::max<uint64_t>(window_, hi - lo), end_ - lo) : 0;
   char* buf = slice_.Storage(count);
   size_t held = 0;
-  while (held < count) {
-    size_t got = 0;
-    const std::error_code ec = input_.Read(start_ + lo + held, buf + held, count - held, &got);
-    if (ec == std::errc::interrupted) continue;  // a file read is short; the caller polls next
-    if (ec) return ec;
-    if (got == 0) {  // the file shrank since its size was taken: the rest reads as 0
-      end_ = lo + held;
-      break;
-    }
-    held += got;
-  }
+  if (const std::error_code ec = ReadFileAt(input_, start_ + lo, buf, count, &held)) return ec;
+  // A file that shrank since its size was taken: the rest reads as 0.
+  if (held < count) end_ = lo + held;
   slice_.SetWindow(lo, held);
   return {};
 }

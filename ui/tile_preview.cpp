@@ -40,21 +40,6 @@ QString Sentence(const std::string& message) {
   return text;
 }
 
-// Reads up to `count` bytes from `offset`, as many as the file holds; false on a read error.
-bool ReadAt(InputFile& input, uint64_t offset, char* buf, size_t count, size_t* got,
-            std::error_code* error) {
-  *got = 0;
-  while (*got < count) {
-    size_t n = 0;
-    *error = input.Read(offset + *got, buf + *got, count - *got, &n);
-    if (*error == std::errc::interrupted) continue;
-    if (*error) return false;
-    if (n == 0) break;
-    *got += n;
-  }
-  return true;
-}
-
 }  // namespace
 
 QString DollarHex(quint64 value) {
@@ -321,7 +306,7 @@ void TilePreview::Paint() {
   std::error_code error;
   if (first_byte < size_) {
     const auto count = static_cast<size_t>(std::min(end_byte, size_) - first_byte);
-    ReadAt(*input_, first_byte, bytes.data(), count, &got, &error);
+    error = ReadFileAt(*input_, first_byte, bytes.data(), count, &got);
   }
   QImage sheet(kSheetWidth, static_cast<int>(end_band - first_band) * 8, QImage::Format_RGB32);
   sheet.fill(kOffSheet);
