@@ -55,9 +55,13 @@ ListingFormat::ListingFormat(const ListingSyntax& syntax) : pixels_(syntax.pixel
   auto pieces = [&](uint8_t v) -> std::array<std::string, kKinds> {
     const std::string digits = Digits(v, p.hex_digits);
     const std::string pixels = pixels_ ? PixelsOf(v) : "";
-    return {p.row_head + digits + p.row_tail + open + pixels + close + "\r\n", p.row_head + digits,
-            p.separator + digits + p.row_tail + (pixels_ ? "" : "\r\n"), open + pixels,
-            pixels + close + "\r\n"};
+    return {p.row_head + digits + p.row_tail + open + pixels + close + "\r\n",
+            p.row_head + digits,
+            p.separator + digits + p.row_tail + (pixels_ ? "" : "\r\n"),
+            open + pixels,
+            pixels + close + "\r\n",
+            p.separator + digits,
+            pixels};
   };
   // Each kind's table: 256 plain pieces, then 256 inverted ones (v's is the plain one of ~v).
   const std::array<std::string, kKinds> zero = pieces(0);
@@ -100,9 +104,19 @@ ListingFormat::ListingFormat(const ListingSyntax& syntax) : pixels_(syntax.pixel
   crlf_.size = Fill(crlf_.text.data(), "\r\n");
 
   const size_t label = head.size() + kMaxHex2Digits + tail.size();
+  label_size_ = label;
   size_t wide = zero[kWideLeft].size() + zero[kWideRight].size();
   if (pixels_) wide += zero[kPixelsLeft].size() + zero[kPixelsRight].size();
   max_tile_size_ = label + std::max(12 * zero[kRow].size(), 16 * wide) + kMaxPiece;
+}
+
+size_t ListingFormat::MaxGlyphSize(int row_bytes, int height) const {
+  if (row_bytes == 1) return label_size_ + height * views_[kRow][0].size + kMaxPiece;
+  const auto size = [this](Kind kind) { return views_[kind][0].size; };
+  size_t line = size(kWideLeft) + (row_bytes - 2) * size(kWideMiddle) + size(kWideRight);
+  if (pixels_)
+    line += size(kPixelsLeft) + (row_bytes - 2) * size(kPixelsMiddle) + size(kPixelsRight);
+  return label_size_ + height * line + kMaxPiece;
 }
 
 }  // namespace tessary

@@ -70,9 +70,27 @@ class ListingFormat {
   const PieceTable& WideRight(bool invert) const { return views_[kWideRight][invert]; }
   const PieceTable& PixelsLeft(bool invert) const { return views_[kPixelsLeft][invert]; }
   const PieceTable& PixelsRight(bool invert) const { return views_[kPixelsRight][invert]; }
+  // The bytes between the first and the last of a longer row (a 24- or 32-pixel glyph row):
+  // WideMiddle ",%00001111" after WideLeft, PixelsMiddle "....####" after PixelsLeft. Short
+  // stride.
+  const PieceTable& WideMiddle(bool invert) const { return views_[kWideMiddle][invert]; }
+  const PieceTable& PixelsMiddle(bool invert) const { return views_[kPixelsMiddle][invert]; }
+
+  // Room that one glyph of `height` rows of `row_bytes` (1 to 4) bytes needs where it is
+  // written, the scratch bytes of the copies included.
+  size_t MaxGlyphSize(int row_bytes, int height) const;
 
  private:
-  enum Kind { kRow, kWideLeft, kWideRight, kPixelsLeft, kPixelsRight, kKinds };
+  enum Kind {
+    kRow,
+    kWideLeft,
+    kWideRight,
+    kPixelsLeft,
+    kPixelsRight,
+    kWideMiddle,
+    kPixelsMiddle,
+    kKinds
+  };
   static constexpr size_t kSmall = 8;
   struct Small {  // a short piece, copied whole
     std::array<char, kSmall> text{};
@@ -93,6 +111,7 @@ class ListingFormat {
   size_t head_size_;
   Small label_tail_;  // "" or ":" or " */", then CR LF
   Small crlf_;
+  size_t label_size_;
   size_t max_tile_size_;
 };
 
