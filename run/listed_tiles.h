@@ -18,12 +18,13 @@ struct TilePosition {
 
 // The listing of a range of `length` bytes under `choice`. Its order is the walk's own: the
 // order of one tile row (or, for the vertical walk, of one column) is taken from WalkListing, and
-// every tile row repeats it. Cheap to make, whatever the length.
+// every tile row repeats it; with `every`, a partial last row lists a prefix of it. Glyphs are
+// one per tile row, at column 0. Cheap to make, whatever the length.
 class ListedTiles {
  public:
   ListedTiles(const WalkChoice& choice, int64_t length);
 
-  int64_t count() const { return per_row_ * rows_; }
+  int64_t count() const { return per_row_ * rows_ + partial_; }
 
   // The place in listing order of the tile at `position`, or -1 when the run lists no tile there.
   int64_t IndexOf(TilePosition position) const;
@@ -33,7 +34,7 @@ class ListedTiles {
 
   // The offset of a position's first byte within the range.
   int64_t OffsetOf(TilePosition position) const {
-    return position.row * TileRowBytes(choice_.shape) + int64_t{position.column} * 8;
+    return position.row * TileRowBytes(choice_) + int64_t{position.column} * 8;
   }
 
   // Calls visit(position) for each tile in listing order (for a whole listing, as tests do).
@@ -48,8 +49,10 @@ class ListedTiles {
  private:
   WalkChoice choice_;
   int64_t length_;
-  int64_t rows_;                       // tile rows in the range
-  int32_t per_row_ = 0;                // tiles listed from each tile row
+  bool by_columns_;                    // the vertical walk's order
+  int64_t rows_ = 0;                   // whole tile rows (glyphs) in the range
+  int32_t per_row_ = 0;                // tiles listed from each whole tile row
+  int32_t partial_ = 0;                // tiles listed from the partial row after them
   std::array<int32_t, 16> columns_{};  // the listed columns of a tile row, in walk order
   std::array<int32_t, 16> rank_{};     // a column's place in columns_, or -1
 };

@@ -5,6 +5,7 @@
 #include <optional>
 #include <string>
 
+#include "tiles/glyph.h"
 #include "tiles/syntax.h"
 
 namespace tessary {
@@ -18,6 +19,11 @@ struct RunOptions {
   bool skip = false;      // 8x8 tiles of every other block column only...
   bool even = true;       // ...the even ones (0, 2, ..., 14) when set, else the odd ones
   Shape shape = Shape::k8x8;
+  // Also list the whole tiles of a last tile row that the range holds only in part.
+  bool every_tile = false;
+  // Glyphs of consecutive bytes instead of `shape` (and of vertical and skip), every whole
+  // glyph of the range.
+  std::optional<GlyphShape> glyph;
   std::string input_path;
   std::string output_path;
   // The three numeric fields, in the number notation. Without an end offset the run ends the

@@ -40,10 +40,12 @@ std::string Expected(const std::string& file, const RunOptions& o, int32_t start
       return true;
     };
   };
-  if (o.shape == Shape::k16x16) return Walk1616(RangeOf(length), emit(&Do1616Tile)), out;
+  if (o.shape == Shape::k16x16)
+    return Walk1616(RangeOf(length), o.every_tile, emit(&Do1616Tile)), out;
   if (o.shape == Shape::k8x12) return Walk812(RangeOf(length), emit(&Do812Tile)), out;
-  if (o.vertical) return WalkColumns(RangeOf(length), o.skip, o.even, emit(&DoTile)), out;
-  return WalkRows(RangeOf(length), o.skip, o.even, emit(&DoTile)), out;
+  if (o.vertical)
+    return WalkColumns(RangeOf(length), o.skip, o.even, o.every_tile, emit(&DoTile)), out;
+  return WalkRows(RangeOf(length), o.skip, o.even, o.every_tile, emit(&DoTile)), out;
 }
 
 TEST(SliceReaderTest, EveryWalkListsTheSameThroughAnyWindowFromFilesAndStreams) {
