@@ -14,8 +14,10 @@
 #include <QShortcut>
 #include <QTimer>
 #include <algorithm>
+#include <cstdio>
 #include <iterator>
 #include <limits>
+#include <utility>
 
 #include "run/box_values.h"
 #include "run/disk_file_system.h"
@@ -58,6 +60,11 @@ QString Sentence(const std::string& message) {
   QString text = QString::fromStdString(message);
   if (!text.isEmpty()) text[0] = text[0].toUpper();
   return text;
+}
+
+// A warning for a terminal, once the window is closing on an interrupt.
+void PrintWarning(const QString& text) {
+  std::fprintf(stderr, "tessary: %s\n", text.toLocal8Bit().constData());
 }
 
 constexpr Qt::WindowFlags kWindowFlags = Qt::Window | Qt::CustomizeWindowHint |
@@ -184,13 +191,12 @@ void frmTessary::Form_Load() {
   QSettings settings(QStringLiteral("Tessary"), QStringLiteral("Tessary"));
   const QString failure = LoadSettings(settings, this);
   if (failure.isEmpty()) return;
-  QMetaObject::invokeMethod(  // once the window shows
+  load_warning_ =
+      tr("The settings could not be read: %1. The window starts with the defaults.").arg(failure);
+  QMetaObject::invokeMethod(  // once the window shows, unless an interrupt has said it already
       this,
-      [this, failure] {
-        QMessageBox::warning(this, QStringLiteral("Tessary"),
-                             tr("The settings could not be read: %1. The window starts with the "
-                                "defaults.")
-                                 .arg(failure));
+      [this] {
+        if (!load_warning_.isEmpty()) Warn(std::exchange(load_warning_, QString()));
       },
       Qt::QueuedConnection);
 }
@@ -212,9 +218,14 @@ void frmTessary::Form_QueryUnload(bool& Cancel) {
   }
   QSettings settings(QStringLiteral("Tessary"), QStringLiteral("Tessary"));
   const QString failure = SaveSettings(settings, this);
-  if (!failure.isEmpty()) {
-    QMessageBox::warning(this, QStringLiteral("Tessary"),
-                         tr("The settings could not be saved: %1.").arg(failure));
+  if (!failure.isEmpty()) Warn(tr("The settings could not be saved: %1.").arg(failure));
+}
+
+void frmTessary::Warn(const QString& text) {
+  if (close_requested_) {
+    PrintWarning(text);
+  } else {
+    QMessageBox::warning(this, QStringLiteral("Tessary"), text);
   }
 }
 
@@ -257,9 +268,7 @@ void frmTessary::cmdGo_Click() {
     close();  // a signal arrived during the run
     return;
   }
-  if (result.status == RunStatus::kFailed) {
-    QMessageBox::warning(this, QStringLiteral("Tessary"), Sentence(result.message));
-  }
+  if (result.status == RunStatus::kFailed) Warn(Sentence(result.message));
 }
 
 void frmTessary::cmdBrowse_Click() {
@@ -286,7 +295,13 @@ void frmTessary::Form_Interrupt() {
     cancel_requested_ = true;  // cmdGo_Click closes once the run has ended
     return;
   }
-  if (QWidget* modal = QApplication::activeModalWidget()) modal->close();
+  // Nobody may be there to click a warning, so one that waits, or waits to show, goes to
+  // stderr instead; the close then says its own there too.
+  if (!load_warning_.isEmpty()) PrintWarning(std::exchange(load_warning_, QString()));
+  if (QWidget* modal = QApplication::activeModalWidget()) {
+    if (const auto* box = qobject_cast<QMessageBox*>(modal)) PrintWarning(box->text());
+    modal->close();
+  }
   close();
 }
 

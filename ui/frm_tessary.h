@@ -58,6 +58,7 @@ class frmTessary : public QWidget, private RunHost {
   void UpdatePrefixEnabled();
   void Form_EscapeKey();
   // SIGINT, SIGTERM or SIGHUP: cancels a run in progress, then closes as a close request would.
+  // A warning that waits for a click is closed; it and any later one go to stderr.
   void Form_Interrupt();
   // Any field, box or the syntax changed: the preview follows once the changes pause.
   void Form_Change();
@@ -72,6 +73,8 @@ class frmTessary : public QWidget, private RunHost {
 
  private:
   void Form_QueryUnload(bool& Cancel);
+  // A warning box over the window, or a line on stderr once an interrupt asked it to close.
+  void Warn(const QString& text);
   BoxValues Boxes() const;
   RunOptions TakeOptions() const;
   ListingSyntax TakeListing() const;
@@ -117,6 +120,7 @@ class frmTessary : public QWidget, private RunHost {
   bool cancel_requested_ = false;
   bool close_requested_ = false;
   bool loaded_ = false;
+  QString load_warning_;  // why the settings were not read, until the warning shows
   std::chrono::nanoseconds yield_interval_ = std::chrono::milliseconds(10);
 };
 
