@@ -2,6 +2,7 @@
 #include "ui/tile_preview.h"
 
 #include <QApplication>
+#include <QComboBox>
 #include <QHelpEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -148,6 +149,14 @@ class TilePreviewTest : public QObject {
     for (const auto& [offset, tip] : cases) {
       QTRY_COMPARE_WITH_TIMEOUT(w.Tip(w.At(offset, 3, int(offset % 8))), QString(tip), 500);
     }
+    QVERIFY(w.Pixel(w.At(0x80, 0, 4)) != w.Pixel(w.At(0x80, 3, 4)));  // outlined from $83
+    // Guards against tiles outlined and named under a prefix that the run refuses.
+    auto* syntax = w.form.findChild<QComboBox*>("cboSyntax");
+    syntax->setCurrentIndex(syntax->findData(QString("kickass")));
+    w.Set({{"txtPrefix", "9t"}});
+    QTRY_VERIFY_WITH_TIMEOUT(w.Note().startsWith("Label prefix \"9t\""), 500);
+    QCOMPARE(w.Tip(w.At(0x8B, 3, 3)), QString("$008B"));
+    QCOMPARE(w.Pixel(w.At(0x80, 0, 4)), w.Pixel(w.At(0x80, 3, 4)));
   }
 
   // A missing file or a range that lists nothing is named in the pane, never in a dialog.

@@ -202,6 +202,15 @@ class WindowRunTest : public QObject {
     syntax->setCurrentIndex(syntax->findData(QString("c")));
     w.Go();
     QVERIFY(QString::fromStdString(w.files.files["out"]).startsWith("/* 00 */\r\n0x"));
+    // Guards against pixel comments from a grayed box: they come at the value 1 only.
+    std::string listed[3] = {"", w.files.files["out"], ""};
+    for (int pixels : {0, 2}) {
+      w.form.findChild<CheckBox*>("CPixels")->setValue(pixels);
+      w.Go();
+      listed[pixels] = w.files.files["out"];
+    }
+    QVERIFY(listed[0] != listed[1]);
+    QCOMPARE(listed[2], listed[0]);
   }
 
   // "Invert" and "Hex Count From" changed while a run pauses apply from a later tile on.
