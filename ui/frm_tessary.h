@@ -7,10 +7,9 @@
 
 #include "run/file_system.h"
 #include "run/host.h"
-#include "run/options.h"
+#include "ui/window_warnings.h"
 
 class QCloseEvent;
-class QComboBox;
 class QLabel;
 class QLineEdit;
 class QPushButton;
@@ -19,9 +18,9 @@ class QTimer;
 
 namespace tessary {
 
-struct BoxValues;
 class CheckBox;
 class FileDialog;
+class FormatRow;
 class TilePreview;
 
 // The window takes the values of its controls, hands them to the conversion run and hosts the
@@ -54,10 +53,12 @@ class frmTessary : public QWidget, private RunHost {
   void cmdGo_Click();
   void cmdBrowse_Click();
   void CSkip_Click();
-  // Enables the label prefix only where label lines can carry symbols.
-  void UpdatePrefixEnabled();
+  // Label lines carry numbers unless Hex Count From is unchecked; the format row's label prefix
+  // follows.
+  void CHex_Click();
   void Form_EscapeKey();
   // SIGINT, SIGTERM or SIGHUP: cancels a run in progress, then closes as a close request would.
+  // A warning that waits for a click is closed; it and any later one go to stderr.
   void Form_Interrupt();
   // Any field, box or the syntax changed: the preview follows once the changes pause.
   void Form_Change();
@@ -71,10 +72,15 @@ class frmTessary : public QWidget, private RunHost {
   void changeEvent(QEvent* event) override;
 
  private:
+  // The constructor's groups of controls, top down, then the focus order and the events.
+  void AddFileRows();
+  void AddRangeRow();
+  void AddBoxes();
+  void AddPreview(QSize controls);
+  void SetTabOrder();
+  void ConnectEvents();
+
   void Form_QueryUnload(bool& Cancel);
-  BoxValues Boxes() const;
-  RunOptions TakeOptions() const;
-  ListingSyntax TakeListing() const;
 
   std::chrono::nanoseconds YieldInterval() const override { return yield_interval_; }
   bool Yield() override;
@@ -101,11 +107,7 @@ class frmTessary : public QWidget, private RunHost {
   CheckBox* C812Mask;
   CheckBox* CHex;
   QLineEdit* txtHex;
-  QLabel* lblSyntax;
-  QComboBox* cboSyntax;
-  QLabel* lblPrefix;
-  QLineEdit* txtPrefix;
-  CheckBox* CPixels;
+  FormatRow* format_row_;  // Syntax, Label prefix, Pixel comments
   TilePreview* picPreview;
   QTimer* tmrPreview;
 
@@ -117,6 +119,7 @@ class frmTessary : public QWidget, private RunHost {
   bool cancel_requested_ = false;
   bool close_requested_ = false;
   bool loaded_ = false;
+  WindowWarnings warnings_{this};
   std::chrono::nanoseconds yield_interval_ = std::chrono::milliseconds(10);
 };
 

@@ -111,6 +111,7 @@ QString LoadSettings(QSettings& settings, QWidget* form) {
 
 QString SaveSettings(QSettings& settings, const QWidget* form) {
   const QByteArray before = Content(settings.fileName());
+  settings.clear();  // the store holds the window's entries alone; whatever else it held goes
   for (const SettingsEntry& entry : kSettingsEntries) {
     const QString name = QString::fromLatin1(entry.control);
     if (entry.is_box) {

@@ -16,8 +16,9 @@ namespace tessary {
 QString LoadSettings(QSettings& settings, QWidget* form);
 
 // Writes every entry from the controls of `form`: texts as they stand, box values as "0", "1"
-// or "2", the zoom as its number, and writes the store out, replacing junk. Returns why the store
-// could not be written, or an empty string.
+// or "2", the zoom as its number, and writes the store out anew with these entries alone: keys
+// and sections that no entry names, and lines that are no entry at all, are dropped. Returns why
+// the store could not be written, or an empty string.
 QString SaveSettings(QSettings& settings, const QWidget* form);
 
 }  // namespace tessary

@@ -52,14 +52,25 @@ void ClearSettings() {
   QFile::remove(Folder() + QStringLiteral("/Tessary"));
 }
 
-MessageBoxWatch::MessageBoxWatch(std::function<void()> while_open)
-    : while_open_(std::move(while_open)) {
+MessageBoxWatch::MessageBoxWatch(std::function<void()> while_open, int patience_ms)
+    : while_open_(std::move(while_open)), patience_ms_(patience_ms) {
   QObject::connect(&poll_, &QTimer::timeout, [this] {
     auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-    if (!box || !box->isVisible()) return;
-    texts_ << box->text();
-    if (while_open_) while_open_();
-    box->done(QMessageBox::Ok);
+    if (!box || !box->isVisible()) {
+      seen_ = nullptr;
+      return;
+    }
+    if (box != seen_) {
+      seen_ = box;
+      open_for_.start();
+      texts_ << box->text();
+      if (while_open_) while_open_();
+    }
+    if (open_for_.elapsed() >= patience_ms_) {
+      ++clicks_;
+      seen_ = nullptr;
+      box->done(QMessageBox::Ok);
+    }
   });
   poll_.start(5);
 }

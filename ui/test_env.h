@@ -1,6 +1,9 @@
 // Set-up shared by the window's tests: headless, with settings in a temporary folder.
 #pragma once
 
+#include <QElapsedTimer>
+#include <QMessageBox>
+#include <QPointer>
 #include <QString>
 #include <QStringList>
 #include <QTimer>
@@ -22,17 +25,23 @@ QString SettingsFile();
 // Removes the settings store, so that the next window starts as on a first start.
 void ClearSettings();
 
-// While it lives, closes every message box that opens and notes its text; `while_open`, when
-// given, runs first, with the box still open.
+// While it lives, notes the text of every message box that opens and clicks it `patience`
+// later; `while_open`, when given, runs as the box is first seen. A box that something else
+// closes within its patience is noted but not counted in clicks().
 class MessageBoxWatch {
  public:
-  explicit MessageBoxWatch(std::function<void()> while_open = {});
+  explicit MessageBoxWatch(std::function<void()> while_open = {}, int patience_ms = 0);
   QStringList texts() const { return texts_; }
+  int clicks() const { return clicks_; }
 
  private:
   QTimer poll_;
   QStringList texts_;
+  int clicks_ = 0;
   std::function<void()> while_open_;
+  int patience_ms_;
+  QPointer<QMessageBox> seen_;  // the box open at the last poll
+  QElapsedTimer open_for_;
 };
 
 }  // namespace tessary::testing

@@ -7,18 +7,18 @@
 #include <optional>
 
 #include "run/file_system.h"
-#include "run/listed_tiles.h"
 #include "run/options.h"
-#include "run/range_check.h"
+#include "ui/preview_listing.h"
+#include "ui/sheet_view.h"
 
+class QHelpEvent;
 class QLabel;
+class QMouseEvent;
 class QScrollBar;
 class QSpinBox;
+class QWheelEvent;
 
 namespace tessary {
-
-// `value` as the number notation writes a hexadecimal number, with at least four digits: "$0A80".
-QString DollarHex(quint64 value);
 
 // The sheet is 16 tiles across, each band of 8 pixel rows one 128-byte block row of the file,
 // drawn at a whole zoom of 1x to 8x. The range is tinted and each tile the run would list is
@@ -47,20 +47,18 @@ class TilePreview : public QWidget {
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
-  struct Listing;  // the range and the listed tiles of the last Show()
-
   // Opens `path` as the input; returns why it cannot be shown, or an empty string.
   QString Reopen(const std::string& path);
   void UpdateScrollBars();
   void Paint();
-  void PaintOutlines(QPainter& painter, uint64_t first_byte, uint64_t end_byte);
-  // The file offset of the byte drawn at `pos` of the view; std::nullopt off the sheet.
-  std::optional<uint64_t> OffsetAt(QPoint pos, bool clamp) const;
-  // Where the byte at `offset` shows in the view (it may lie outside it).
-  QRect ByteRect(uint64_t offset) const;
-  // The tooltip over the byte at `offset`: its tile's first byte and label line, or its own
-  // offset when no listed tile reads it.
-  QString TipAt(uint64_t offset) const;
+  // The events of the view besides painting and resizing: a tooltip, a wheel turn (Ctrl+wheel
+  // zooms), and a press, move or release of a mouse button (a drag), which returns whether it
+  // was taken.
+  void ShowTip(const QHelpEvent& help);
+  void Wheel(QWheelEvent* wheel);
+  bool Drag(const QMouseEvent& mouse);
+  // The part of the sheet the view shows now.
+  SheetViewport Viewport() const;
   void ZoomBy(int steps, QPoint anchor);
   void spnZoom_Change(int zoom);
   int zoom() const;
@@ -71,7 +69,7 @@ class TilePreview : public QWidget {
   std::unique_ptr<InputFile> input_;
   uint64_t size_ = 0;
   Shape shape_ = Shape::k8x8;
-  std::unique_ptr<Listing> listing_;  // set when the fields name a range
+  std::optional<PreviewListing> listing_;  // of the last Show(); set when the fields name a range
   std::optional<uint64_t> drag_from_;
   QPoint press_pos_;
   int wheel_delta_ = 0;                // Ctrl+wheel turns not yet taken as zoom steps

@@ -2,6 +2,7 @@
 #include "ui/tile_preview.h"
 
 #include <QApplication>
+#include <QComboBox>
 #include <QHelpEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -83,8 +84,12 @@ class TilePreviewTest : public QObject {
     };
     for (const Case& c : cases) {
       c.control[0] == 'C' ? w.Box(c.control, 1) : w.Set({{c.control, c.value}});
+      // A cell's top and bottom rows: the byte past each end of the range is one of them. The
+      // top row is probed a screen pixel down, below a tile's outline.
       for (const auto& [offset, tinted] : c.tinted) {
-        QTRY_VERIFY_WITH_TIMEOUT((w.Pixel(w.At(offset)) != paper) == tinted, 500);
+        for (const QPoint at : {w.At(offset, 3, 0) + QPoint(0, 1), w.At(offset, 3, 7)}) {
+          QTRY_VERIFY_WITH_TIMEOUT((w.Pixel(at) != paper) == tinted, 500);
+        }
       }
       for (const auto& [offset, outlined] : c.outlined) {
         QTRY_VERIFY_WITH_TIMEOUT((w.Pixel(w.At(offset, 0)) != w.Pixel(w.At(offset))) == outlined,
@@ -93,15 +98,28 @@ class TilePreviewTest : public QObject {
     }
   }
 
-  // Guards against a drag that leaves the fields alone, fills them off the tile grid, or in
-  // another notation than "$" hex.
+  // Each row: press at byte $94, release at a point, and the fields after. Guards against a drag
+  // that leaves the fields alone, fills them off the tile grid or in another notation than "$"
+  // hex; a release right of the sheet that ends in the next band rather than at the last tile of
+  // its own; a click, or a move shorter than a drag, that changes the fields.
   void dragFillsStartAndEnd() {
     PreviewWindow w;
-    QTest::mousePress(w.view, Qt::LeftButton, {}, w.At(0x94));
-    QTest::mouseMove(w.view, w.At(0x1A8, 6, 7));
-    QTest::mouseRelease(w.view, Qt::LeftButton, {}, w.At(0x1A8, 6, 7));
-    QCOMPARE(w.Field("txtStart"), QString("$0090"));
-    QCOMPARE(w.Field("txtEnd"), QString("$01B0"));
+    const int drag = QApplication::startDragDistance();  // under 16: 8 sheet rows at 2x
+    const QPoint press = w.At(0x94, 3, 0);
+    const std::pair<QPoint, const char*> cases[] = {
+        {press, "$80$280"},
+        {press + QPoint(0, drag - 1), "$80$280"},
+        {press + QPoint(0, drag), "$0090$0098"},
+        {w.At(0x1A8, 6, 7), "$0090$01B0"},
+        {QPoint(kSheetWidth * 2 + 10, w.At(0xF8, 0, 7).y()), "$0090$0100"},
+    };
+    for (const auto& [release, fields] : cases) {
+      w.Set({{"txtStart", "$80"}, {"txtEnd", "$280"}});
+      QTest::mousePress(w.view, Qt::LeftButton, {}, press);
+      QTest::mouseMove(w.view, release);
+      QTest::mouseRelease(w.view, Qt::LeftButton, {}, release);
+      QCOMPARE(w.Field("txtStart") + w.Field("txtEnd"), QString(fields));
+    }
   }
 
   // Guards against a drag past 2 GiB filling "$80000000" and up, read as negative offsets.
@@ -131,6 +149,14 @@ class TilePreviewTest : public QObject {
     for (const auto& [offset, tip] : cases) {
       QTRY_COMPARE_WITH_TIMEOUT(w.Tip(w.At(offset, 3, int(offset % 8))), QString(tip), 500);
     }
+    QVERIFY(w.Pixel(w.At(0x80, 0, 4)) != w.Pixel(w.At(0x80, 3, 4)));  // outlined from $83
+    // Guards against tiles outlined and named under a prefix that the run refuses.
+    auto* syntax = w.form.findChild<QComboBox*>("cboSyntax");
+    syntax->setCurrentIndex(syntax->findData(QString("kickass")));
+    w.Set({{"txtPrefix", "9t"}});
+    QTRY_VERIFY_WITH_TIMEOUT(w.Note().startsWith("Label prefix \"9t\""), 500);
+    QCOMPARE(w.Tip(w.At(0x8B, 3, 3)), QString("$008B"));
+    QCOMPARE(w.Pixel(w.At(0x80, 0, 4)), w.Pixel(w.At(0x80, 3, 4)));
   }
 
   // A missing file or a range that lists nothing is named in the pane, never in a dialog.

@@ -1,12 +1,16 @@
 // Tests of runs from the window: boxes, failure, close guard, Go!, Esc, live boxes, signals.
+#include <unistd.h>
+
 #include <QApplication>
 #include <QComboBox>
+#include <QDir>
 #include <QFile>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
 #include <csignal>
+#include <cstdio>
 #include <tuple>
 
 #include "run/box_values.h"
@@ -58,6 +62,33 @@ struct MemWindow {
     ClickGo(form);
     pause.stop();
   }
+};
+
+// What the process writes to stderr while it lives.
+class StderrCapture {
+ public:
+  StderrCapture() : file_(std::tmpfile()), saved_(::dup(2)) {
+    std::fflush(stderr);
+    ::dup2(::fileno(file_), 2);
+  }
+  ~StderrCapture() {
+    std::fflush(stderr);
+    ::dup2(saved_, 2);
+    ::close(saved_);
+    std::fclose(file_);
+  }
+  QString Text() {
+    std::fflush(stderr);
+    QFile in;
+    return in.open(::dup(::fileno(file_)), QIODevice::ReadOnly, QFile::AutoCloseHandle) &&
+                   in.seek(0)
+               ? QString::fromUtf8(in.readAll())
+               : QStringLiteral("(unread)");
+  }
+
+ private:
+  std::FILE* file_;
+  int saved_;
 };
 
 }  // namespace
@@ -171,6 +202,15 @@ class WindowRunTest : public QObject {
     syntax->setCurrentIndex(syntax->findData(QString("c")));
     w.Go();
     QVERIFY(QString::fromStdString(w.files.files["out"]).startsWith("/* 00 */\r\n0x"));
+    // Guards against pixel comments from a grayed box: they come at the value 1 only.
+    std::string listed[3] = {"", w.files.files["out"], ""};
+    for (int pixels : {0, 2}) {
+      w.form.findChild<CheckBox*>("CPixels")->setValue(pixels);
+      w.Go();
+      listed[pixels] = w.files.files["out"];
+    }
+    QVERIFY(listed[0] != listed[1]);
+    QCOMPARE(listed[2], listed[0]);
   }
 
   // "Invert" and "Hex Count From" changed while a run pauses apply from a later tile on.
@@ -214,6 +254,41 @@ class WindowRunTest : public QObject {
       QTRY_VERIFY(!w.form.isVisible());
       QCOMPARE(w.files.files["out"], "; kept\r\n");
       QVERIFY(QFile::exists(testing::SettingsFile()));
+    }
+  }
+
+  // Guards against a settings warning that holds up a SIGTERM until it is clicked, whether it
+  // waits at start or at close, or the signal comes before the one at start shows: the window
+  // says the warnings on stderr, without a box, and closes.
+  void signalClosesPastSettingsWarnings() {
+    const QString store = testing::SettingsFile();
+    const QString unread = "tessary: The settings could not be read: " + store +
+                           " cannot be read. The window starts with the defaults.\n";
+    const QString unsaved =
+        "tessary: The settings could not be saved: writing " + store + " failed.\n";
+    enum When { kStartBox, kCloseBox, kBeforeStartBox };
+    // The close box first: Qt keeps the entries of a failed save to write them when the store is
+    // next opened, which would put a file where that case needs the folder.
+    for (When when : {kCloseBox, kStartBox, kBeforeStartBox}) {
+      testing::ClearSettings();
+      if (when != kCloseBox) QVERIFY(QDir().mkpath(store));  // the store is a folder
+      StderrCapture err;
+      frmTessary form;
+      SignalWatch signal_watch;
+      connect(&signal_watch, &SignalWatch::arrived, &form, &frmTessary::Form_Interrupt);
+      int signals_sent = 0;
+      testing::MessageBoxWatch boxes([&] { signals_sent++ || std::raise(SIGTERM); }, 2000);
+      form.show();
+      if (when == kBeforeStartBox) form.Form_Interrupt();
+      if (when == kCloseBox) {
+        QTest::qWait(50);
+        QVERIFY(QDir().mkpath(store));
+        QVERIFY(form.close());
+      }
+      QTRY_VERIFY(!form.isVisible());
+      QCOMPARE(boxes.clicks(), 0);
+      QCOMPARE(boxes.texts().size(), when == kBeforeStartBox ? 0 : 1);
+      QCOMPARE(err.Text(), when == kCloseBox ? unsaved : unread + unsaved);
     }
   }
 };
