@@ -21,6 +21,8 @@ struct RunOptions {
   Shape shape = Shape::k8x8;
   // Also list the whole tiles of a last tile row that the range holds only in part.
   bool every_tile = false;
+  // How the front end names that option in messages.
+  std::string every_tile_name = "--every-tile";
   // Glyphs of consecutive bytes instead of `shape` (and of vertical and skip), every whole
   // glyph of the range.
   std::optional<GlyphShape> glyph;

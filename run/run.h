@@ -11,17 +11,21 @@
 namespace tessary {
 
 enum class RunStatus {
-  kDone,       // the listing was written (it may hold no tile)
-  kQuietStop,  // the range or the input does not qualify; no file was touched
-  kFailed,     // an error; the output is put back as it was, where it can be (see message)
-  kCancelled,  // the host or an interrupt cancelled; the output as for kFailed
+  kDone,           // the listing was written (it may hold no tile)
+  kQuietStop,      // the range or the input does not qualify; no file was touched
+  kNothingListed,  // the walk would list no tile from the range; no file was touched
+  kFailed,         // an error; the output is put back as it was, where it can be (see message)
+  kCancelled,      // the host or an interrupt cancelled; the output as for kFailed
 };
 
 struct RunResult {
   RunStatus status = RunStatus::kDone;
   std::string message;  // the reason for anything but kDone, ready to show to the user
-  int32_t TileNo = 0;   // the running tile number after the run
-  int64_t tiles = 0;    // tiles listed
+  // With kDone: a note on the bytes at the end of the range that the walk left unlisted, ready
+  // to show, or "" (see UnlistedNote).
+  std::string note;
+  int32_t TileNo = 0;  // the running tile number after the run
+  int64_t tiles = 0;   // tiles listed
   uint64_t bytes_written = 0;
 };
 
