@@ -27,6 +27,7 @@ struct RunResult {
   int32_t TileNo = 0;  // the running tile number after the run
   int64_t tiles = 0;   // tiles listed
   uint64_t bytes_written = 0;
+  int64_t lines_written = 0;
 };
 
 // Converts the range that `options` name into a tile listing on `files`. Reads the first tile
