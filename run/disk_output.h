@@ -1,4 +1,4 @@
-// Outputs on the real disk: how an output path is written, and how it is put back.
+// Outputs on the real disk: the kinds of output a path is written as, and how each is put back.
 #pragma once
 
 #include <cstdio>
