@@ -22,11 +22,6 @@ std::string EndBelowStart(int32_t start, int32_t end) {
          "; nothing to list";
 }
 
-std::string RangeTooLong(int32_t start, int32_t end) {
-  return "the range from " + std::to_string(start) + " to " + std::to_string(end) +
-         " is longer than 2147483647 bytes; nothing to list";
-}
-
 std::string RangeTooShort(int32_t start, int32_t end) {
   return "the range from " + std::to_string(start) + " to " + std::to_string(end) +
          " holds fewer than 8 bytes; nothing to list";

@@ -10,7 +10,6 @@ namespace tessary::messages {
 // The numeric fields and the range.
 std::string OutOfRange(const char* field, const std::string& text);
 std::string EndBelowStart(int32_t start, int32_t end);
-std::string RangeTooLong(int32_t start, int32_t end);
 std::string RangeTooShort(int32_t start, int32_t end);
 std::string StartBelowZero(int32_t start);
 std::string BadLabelPrefix(const std::string& problem);

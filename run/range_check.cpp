@@ -13,16 +13,19 @@ std::optional<int32_t> ReadField(const char* field, const std::string& text, std
   return value;
 }
 
-std::optional<int32_t> RangeLength(int32_t start, int32_t end, std::string* message) {
+std::optional<int32_t> RangeLength(int32_t start, int32_t end, std::string* message,
+                                   bool* bad_start) {
+  *bad_start = false;
   if (end < start) {
     *message = messages::EndBelowStart(start, end);
     return std::nullopt;
   }
-  // The difference wraps like every 32-bit sum here; a wrapped (negative) length lists nothing.
+  // The difference wraps like every 32-bit sum here, only when the start is below 0.
   const auto length =
       static_cast<int32_t>(static_cast<uint32_t>(end) - static_cast<uint32_t>(start));
   if (length >= 8) return length;
-  *message = length < 0 ? messages::RangeTooLong(start, end) : messages::RangeTooShort(start, end);
+  *bad_start = length < 0;
+  *message = *bad_start ? messages::StartBelowZero(start) : messages::RangeTooShort(start, end);
   return std::nullopt;
 }
 
@@ -45,7 +48,8 @@ RangePlan PlanRange(const RunOptions& options, uint64_t file_size) {
   } else {
     end = static_cast<int32_t>(file_size);
   }
-  const std::optional<int32_t> length = RangeLength(*start, *end, &plan.problem);
+  bool bad_start = false;
+  const std::optional<int32_t> length = RangeLength(*start, *end, &plan.problem, &bad_start);
   if (!length) return plan;
   if (*start < 0) {
     plan.problem = messages::StartBelowZero(*start);

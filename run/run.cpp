@@ -26,6 +26,18 @@ RunResult Ended(RunResult result, RunStatus status, std::string message) {
   return result;
 }
 
+// Checks the range from `start` to `end` as RangeLength() does: its length, or std::nullopt
+// with `*result` ended, quietly or as an error.
+std::optional<int32_t> CheckRange(int32_t start, int32_t end, RunResult* result) {
+  std::string message;
+  bool bad_start = false;
+  const std::optional<int32_t> length = RangeLength(start, end, &message, &bad_start);
+  if (!length) {
+    *result = Ended(*result, bad_start ? RunStatus::kFailed : RunStatus::kQuietStop, message);
+  }
+  return length;
+}
+
 // Puts the output back, where it can be, and says what became of it.
 messages::OutputLeft PutBack(OutputFile& output) {
   if (!output.Restorable()) return {false, {}};
@@ -144,10 +156,9 @@ RunResult ListRange(const RunOptions& options, RunHost& host, FileSystem& files,
       if (reader.end() > max_length) {
         return Ended(result, RunStatus::kFailed, messages::InputTooLarge(in));
       }
-      std::string message;
       const auto stream_end = static_cast<int32_t>(reader.stream_bytes_read());
-      const std::optional<int32_t> length = RangeLength(start, stream_end, &message);
-      if (!length) return Ended(result, RunStatus::kQuietStop, message);
+      const std::optional<int32_t> length = CheckRange(start, stream_end, &result);
+      if (!length) return result;
       lister.length = *length;
     }
   }
@@ -175,9 +186,7 @@ RunResult RunChecked(const RunOptions& options, RunHost& host, FileSystem& files
   if (options.end_text) {
     end = ReadField("End Offset", *options.end_text, &message);
     if (!end) return Ended(result, RunStatus::kFailed, message);
-    if (!RangeLength(*start, *end, &message)) {
-      return Ended(result, RunStatus::kQuietStop, message);
-    }
+    if (!CheckRange(*start, *end, &result)) return result;
   }
   std::error_code ec = files.OpenInput(in, &input);
   // Opening a FIFO waits for its writer; a signal that does not cancel the run resumes the wait.
@@ -195,9 +204,7 @@ RunResult RunChecked(const RunOptions& options, RunHost& host, FileSystem& files
       return Ended(result, RunStatus::kFailed, messages::InputTooLarge(in));
     }
     end = static_cast<int32_t>(*input_size);
-    if (!RangeLength(*start, *end, &message)) {
-      return Ended(result, RunStatus::kQuietStop, message);
-    }
+    if (!CheckRange(*start, *end, &result)) return result;
   }
   if (input_size && *input_size < 1) {
     return Ended(result, RunStatus::kQuietStop, messages::InputEmpty(in));

@@ -65,9 +65,11 @@ TEST_F(RunTest, NothingToListOrNumbersOutOfRange) {
        "the range from 10 to 10 holds fewer than 8 bytes; nothing to list"},
       {"$20", "$10", "$17", RunStatus::kQuietStop,
        "the range from 16 to 23 holds fewer than 8 bytes; nothing to list"},
-      {"$20", "-2147483648", "2147483647", RunStatus::kQuietStop,  // the difference wraps to -1
-       "the range from -2147483648 to 2147483647 is longer than 2147483647 bytes; nothing to "
-       "list"},
+      // Regression: a start below 0 whose range wraps past 2^31 bytes was called too long.
+      {"$20", "-2147483648", "2147483647", RunStatus::kFailed,
+       "Start Offset -2147483648 is below 0"},
+      {"$20", "$80000000", "$100", RunStatus::kFailed, "Start Offset -2147483648 is below 0"},
+      {"$20", "-2147483647", "0", RunStatus::kFailed, "Start Offset -2147483647 is below 0"},
       {"$100000000", "0", "8", RunStatus::kFailed,
        "Hex Count From \"$100000000\" is outside the 32-bit range"},
       {"0", "-$80000000", "8", RunStatus::kFailed,
