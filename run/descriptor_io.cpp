@@ -53,12 +53,12 @@ std::error_code LastError() {
   return std::error_code(errno != 0 ? errno : EIO, std::generic_category());
 }
 
-int OpenRetrying(const fs::path& path, int flags, int mode, std::error_code* ec) {
+int OpenRetrying(const fs::path& path, int flags, int mode, bool cancellable, std::error_code* ec) {
   for (;;) {
     errno = 0;
     const int fd = OpenFile(path, flags | kCommonFlags, mode);
     if (fd >= 0) return fd;
-    if (errno == EINTR && !Interrupted()) continue;
+    if (errno == EINTR && !(cancellable && Interrupted())) continue;
     *ec = errno == EINTR ? Cancelled() : LastError();
     return -1;
   }

@@ -25,9 +25,10 @@ int Fstat(int fd, FileInfo* info);
 std::error_code LastError();
 
 // Opens `path` with `flags` (and close-on-exec, binary, no controlling terminal); an open that a
-// signal interrupts is tried again, or fails with operation_canceled once Interrupted().
-// Returns the descriptor, or -1 with `*ec` set.
-int OpenRetrying(const std::filesystem::path& path, int flags, int mode, std::error_code* ec);
+// signal interrupts is tried again; with `cancellable` it fails with operation_canceled instead
+// once Interrupted(). Returns the descriptor, or -1 with `*ec` set.
+int OpenRetrying(const std::filesystem::path& path, int flags, int mode, bool cancellable,
+                 std::error_code* ec);
 
 // Writes all of `data`. A write that a signal interrupts or cuts short goes on; with
 // `cancellable` the write fails with operation_canceled instead once Interrupted().

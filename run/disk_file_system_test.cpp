@@ -95,6 +95,7 @@ TEST_F(DiskFileSystemTest, CommitOrRollbackOfEveryKindOfOutput) {
                   (fs::status(dir() / hidden[0]).permissions() & fs::perms::others_read) ==
                       fs::perms::none);
       EXPECT_TRUE(output->Restorable());
+      EXPECT_EQ(output->Existed(), existed);  // else a message says a new file was left as it was
       ASSERT_FALSE(output->Write("new"));
       EXPECT_TRUE(commit ? !output->Commit() : output->Rollback().empty());
       output.reset();

@@ -40,7 +40,8 @@ int CreateHidden(const fs::path& folder, const fs::path& target, int mode, fs::p
     std::string suffix(6, 'X');
     for (char& c : suffix) c = kAlphabet[draw() % (sizeof kAlphabet - 1)];
     *made = folder / PathFromUtf8(name + suffix);
-    const int fd = OpenRetrying(*made, O_RDWR | O_CREAT | O_EXCL, mode, ec);
+    // Not cancelled: it does not wait, and a cancelled open must have left an existing file.
+    const int fd = OpenRetrying(*made, O_RDWR | O_CREAT | O_EXCL, mode, false, ec);
     if (fd >= 0 || *ec != std::errc::file_exists) return fd;
   }
   return -1;
@@ -130,10 +131,15 @@ class ThroughOutput final : public DiskOutput {
 // A new file beside the target, renamed over it on Commit() and removed otherwise.
 class RenamingOutput final : public DiskOutput {
  public:
-  RenamingOutput(int fd, fs::path temp, fs::path target)
-      : DiskOutput(fd, true), temp_(std::move(temp)), target_(std::move(target)) {}
+  // `existed`: whether `target` was there before.
+  RenamingOutput(int fd, fs::path temp, fs::path target, bool existed)
+      : DiskOutput(fd, true),
+        temp_(std::move(temp)),
+        target_(std::move(target)),
+        existed_(existed) {}
   ~RenamingOutput() override { Rollback(); }
   bool Restorable() const override { return true; }
+  bool Existed() const override { return existed_; }
 
  private:
   std::error_code Finish() override {
@@ -146,12 +152,13 @@ class RenamingOutput final : public DiskOutput {
     CloseOnce();
     std::error_code ec;
     if (fs::remove(temp_, ec) || !ec) return {};
-    return "is left as it was, but " + Quoted(Utf8FromPath(temp_)) + " could not be removed (" +
-           ec.message() + ")";
+    return (existed_ ? "is left as it was, but " : "was not created, but ") +
+           Quoted(Utf8FromPath(temp_)) + " could not be removed (" + ec.message() + ")";
   }
 
   fs::path temp_;
   fs::path target_;
+  bool existed_;
 };
 
 // A file emptied and written in place, its old content kept in `backup` until Commit().
@@ -224,7 +231,7 @@ std::error_code OpenNew(const fs::path& target, std::unique_ptr<OutputFile>* out
   fs::path temp;
   const int fd = CreateHidden(FolderOf(target), target, 0666, &temp, &ec);
   if (fd < 0) return ec;
-  *out = std::make_unique<RenamingOutput>(fd, std::move(temp), target);
+  *out = std::make_unique<RenamingOutput>(fd, std::move(temp), target, false);
   return {};
 }
 
@@ -238,7 +245,7 @@ std::error_code OpenReplacing(int fd, const FileInfo& info, const fs::path& targ
     const int temp_fd = CreateHidden(folder, target, 0600, &temp, &ec);
     if (temp_fd >= 0 && TakeOver(temp_fd, info)) {
       ::close(fd);
-      *out = std::make_unique<RenamingOutput>(temp_fd, std::move(temp), target);
+      *out = std::make_unique<RenamingOutput>(temp_fd, std::move(temp), target, true);
       return {};
     }
     if (temp_fd >= 0) {
@@ -254,7 +261,7 @@ std::error_code OpenReplacing(int fd, const FileInfo& info, const fs::path& targ
     const fs::path temp_folder = fs::temp_directory_path(ec);
     backup_fd = ec ? -1 : CreateHidden(temp_folder, target, 0600, &backup, &ec);
   }
-  const int old_fd = backup_fd < 0 ? -1 : OpenRetrying(target, O_RDONLY, 0, &ec);
+  const int old_fd = backup_fd < 0 ? -1 : OpenRetrying(target, O_RDONLY, 0, true, &ec);
   if (old_fd >= 0) {
     ec = CopyContent(old_fd, backup_fd, false);
     ::close(old_fd);
@@ -295,7 +302,7 @@ std::error_code OpenDiskOutput(const std::string& path, bool append,
   std::error_code ec;
   // Asked before this program holds the file open too.
   if (!append && S_ISREG(info.st_mode) && (ec = CheckNotOpenElsewhere(target))) return ec;
-  const int fd = OpenRetrying(target, O_WRONLY | (append ? O_APPEND : 0), 0, &ec);
+  const int fd = OpenRetrying(target, O_WRONLY | (append ? O_APPEND : 0), 0, true, &ec);
   if (fd < 0) return ec;
   if (Fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
     *out = std::make_unique<ThroughOutput>(fd, true);

@@ -24,7 +24,7 @@ namespace tessary {
 // - An append writes at the end, and a rollback cuts the file back to its old length through the
 //   descriptor it wrote to. What another program appended meanwhile is cut off with it.
 // An open or write that a signal interrupts is tried again, or fails with operation_canceled
-// once Interrupted() (run/signals.h).
+// once Interrupted() (run/signals.h); only the open of an existing file is cancelled so.
 std::error_code OpenDiskOutput(const std::string& path, bool append,
                                std::unique_ptr<OutputFile>* out);
 

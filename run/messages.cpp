@@ -8,7 +8,8 @@ namespace {
 // What became of an output, worded to follow its name.
 std::string Fate(const OutputLeft& left) {
   if (!left.restorable) return "is incomplete";
-  return left.problem.empty() ? "is left as it was" : left.problem;
+  if (!left.problem.empty()) return left.problem;
+  return left.existed ? "is left as it was" : "was not created";
 }
 
 }  // namespace

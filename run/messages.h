@@ -32,6 +32,7 @@ std::string NotEnoughMemory();
 // What a run that gives up leaves of its output file.
 struct OutputLeft {
   bool restorable = true;  // false: written straight through, it stays as written
+  bool existed = true;     // false: the run would have made a new file
   std::string problem;     // what its rollback said went wrong; empty once it is put back
 };
 // `why` (the reason the run gives up), then what became of the output `out`.

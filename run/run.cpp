@@ -40,8 +40,8 @@ std::optional<int32_t> CheckRange(int32_t start, int32_t end, RunResult* result)
 
 // Puts the output back, where it can be, and says what became of it.
 messages::OutputLeft PutBack(OutputFile& output) {
-  if (!output.Restorable()) return {false, {}};
-  return {true, output.Rollback()};
+  if (!output.Restorable()) return {false, output.Existed(), {}};
+  return {true, output.Existed(), output.Rollback()};
 }
 
 // Ends the host's busy state however the walk ends.
@@ -72,7 +72,7 @@ RunResult WriteListing(const RunOptions& options, RunHost& host, FileSystem& fil
   const std::string& out = options.output_path;
   std::unique_ptr<OutputFile> output;
   if (std::error_code ec = files.OpenOutput(out, options.append, &output)) {
-    if (ec == std::errc::operation_canceled) {
+    if (ec == std::errc::operation_canceled) {  // the open of an existing file
       return Ended(result, RunStatus::kCancelled, messages::Cancelled(out, {}));
     }
     return Ended(result, RunStatus::kFailed, messages::CannotOpenOutput(out, options.append, ec));

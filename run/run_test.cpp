@@ -114,11 +114,13 @@ TEST_F(RunTest, GivingUpLeavesTheOldOutputOrSaysWhy) {
   files.files["in.bin"] = std::string(1 << 20, '\x5A');
   options.end_text = "$100000";  // about 18 MB of listing, written in several chunks
   const std::error_code full = std::make_error_code(std::errc::no_space_on_device);
+  const std::string old = "old listing\r\n";
   const struct {
     int cancel_at_yield;
     std::error_code write_error;  // a write past 3 MiB fails with it
     bool restorable;
     std::string rollback_problem, said;  // what the message says of the output
+    bool existed = true;
   } cases[] = {
       {-1, full, true, "", "is left as it was"},
       {-1, full, false, "", "is incomplete"},
@@ -127,10 +129,15 @@ TEST_F(RunTest, GivingUpLeavesTheOldOutputOrSaysWhy) {
       {3, {}, false, "", "is incomplete"},
       // A write that an interrupt cut short.
       {-1, std::make_error_code(std::errc::operation_canceled), true, "", "is left as it was"},
+      // Regression: an output that never existed was said to be left as it was.
+      {-1, full, true, "", "was not created", false},
+      {3, {}, true, "", "was not created", false},
+      {3, {}, false, "", "is incomplete", false},
   };
   host.files = &files;
   for (const auto& c : cases) {
-    files.files["out.asm"] = "old listing\r\n";
+    files.files.erase("out.asm");
+    if (c.existed) files.files["out.asm"] = old;
     files.bytes_read = 1;  // the window shows its busy state before the first read
     host.read_before_start = 99;
     host.cancel_at_yield = c.cancel_at_yield;
@@ -145,12 +152,13 @@ TEST_F(RunTest, GivingUpLeavesTheOldOutputOrSaysWhy) {
     const std::string failed = "cannot write output file \"out.asm\": No space left on device; it ";
     EXPECT_EQ(result.message,
               (cancelled ? "cancelled; output file \"out.asm\" " : failed) + c.said);
-    EXPECT_EQ(files.files["out.asm"], "old listing\r\n");
+    EXPECT_EQ(files.files.count("out.asm") ? files.files["out.asm"] : "(none)",
+              c.existed ? old : "(none)");
     EXPECT_TRUE(c.cancel_at_yield < 0 || result.tiles == c.cancel_at_yield - 1);
     EXPECT_EQ(host.read_before_start, 1u);
   }
-  EXPECT_EQ(host.started, 6);
-  EXPECT_EQ(host.ended, 6);
+  EXPECT_EQ(host.started, 9);
+  EXPECT_EQ(host.ended, 9);
 }
 
 // Guards against numbering that goes on from the last run, or skips unlabelled tiles.
