@@ -8,6 +8,7 @@
 #include <regex>
 
 #if !defined(_WIN32)
+#include <grp.h>
 #include <sys/resource.h>
 #include <unistd.h>
 #endif
@@ -146,6 +147,43 @@ TEST_F(DiskFileSystemTest, FailedRestoreKeepsTheCopyAndSaysWhere) {
   EXPECT_EQ(problem, "could not be put back (File too large); its old content is kept in \"" +
                          (dir() / hidden[0]).string() + "\"");
   EXPECT_EQ(Get(hidden[0]), old);
+}
+
+// A file in a read-only folder is written in place, its old content kept in TMPDIR. Regression:
+// when no copy could be made, the message blamed the file ("No such file or directory").
+TEST_F(DiskFileSystemTest, NoCopyOfTheOldContentSaysWhereAndWhy) {
+  fs::create_directories(dir() / "ro");
+  fs::create_directories(dir() / "tmp");
+  fs::permissions(dir() / "tmp", fs::perms::all);
+  Put("ro/x.asm", std::string(4096, 'o'));
+  fs::permissions(dir() / "ro", fs::perms::owner_read | fs::perms::owner_exec |
+                                    fs::perms::others_read | fs::perms::others_exec);
+  // Run as nobody when root, who could write the folder.
+  auto open = [&](const std::string& tmpdir, fs::perms mode, rlim_t size_limit = RLIM_INFINITY) {
+    fs::permissions(dir() / "ro/x.asm", mode);
+    const rlimit limit = {size_limit, size_limit};
+    std::signal(SIGXFSZ, SIG_IGN);  // as the program does
+    if (setrlimit(RLIMIT_FSIZE, &limit) != 0) std::exit(3);
+    if (geteuid() == 0 &&
+        (setgroups(0, nullptr) != 0 || setgid(65534) != 0 || setuid(65534) != 0)) {
+      std::exit(3);
+    }
+    setenv("TMPDIR", tmpdir.c_str(), 1);
+    std::unique_ptr<OutputFile> out;
+    std::fputs(disk_.OpenOutput(Path("ro/x.asm"), false, &out).message().c_str(), stderr);
+    std::exit(out ? 4 : 0);
+  };
+  const auto rw = fs::perms::owner_write | fs::perms::others_read | fs::perms::others_write;
+  EXPECT_EXIT(open("/nonexistent", rw), ::testing::ExitedWithCode(0),
+              R"(^no copy of its old content can be made beside it \(Permission denied\) or in )"
+              R"("/nonexistent" \(No such file or directory\)$)");
+  EXPECT_EXIT(open(Path("tmp"), fs::perms::others_write), ::testing::ExitedWithCode(0),
+              R"(^its old content cannot be read for a copy \(Permission denied\)$)");
+  EXPECT_EXIT(open(Path("tmp"), rw, 1024), ::testing::ExitedWithCode(0),
+              R"(^its old content cannot be copied into ".*/tmp" \(File too large\)$)");
+  fs::permissions(dir() / "ro", fs::perms::owner_all);
+  EXPECT_EQ(Get("ro/x.asm"), std::string(4096, 'o'));
+  EXPECT_TRUE(fs::is_empty(dir() / "tmp"));
 }
 #endif
 

@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 
 #include <cerrno>
+#include <cstdlib>
 #include <filesystem>
 #include <random>
 #include <string_view>
@@ -12,6 +13,7 @@
 #include "run/output_path.h"
 #include "run/quoted.h"
 #include "run/win_path.h"
+#include "run/worded_error.h"
 
 #if defined(_WIN32)
 #include <io.h>
@@ -235,6 +237,61 @@ std::error_code OpenNew(const fs::path& target, std::unique_ptr<OutputFile>* out
   return {};
 }
 
+// The folder for a copy that cannot go beside its file: $TMPDIR, else /tmp (on Windows, the
+// system's temporary folder). Sets `*folder` also when that is no folder, for messages.
+std::error_code TempFolder(fs::path* folder) {
+#if defined(_WIN32)
+  std::error_code ec;
+  *folder = fs::temp_directory_path(ec);
+  return ec;
+#else
+  const char* tmpdir = std::getenv("TMPDIR");
+  *folder = tmpdir != nullptr && *tmpdir != '\0' ? tmpdir : "/tmp";
+  return {};
+#endif
+}
+
+// Copies the old content of `target` to `.NAME.tessary-XXXXXX` beside it when `folder` (its
+// folder) allows, else into the temporary folder, and sets `*copy` and `*copy_fd`. Nothing is
+// left on failure, whose message says where the copy was to go and why it could not.
+std::error_code CopyAside(const fs::path& target, const fs::path& folder, fs::path* copy,
+                          int* copy_fd) {
+  std::error_code beside;
+  *copy_fd = CreateHidden(folder, target, 0600, copy, &beside);
+  if (*copy_fd < 0) {
+    fs::path temp_folder;
+    std::error_code elsewhere = TempFolder(&temp_folder);
+    if (!elsewhere) *copy_fd = CreateHidden(temp_folder, target, 0600, copy, &elsewhere);
+    if (*copy_fd < 0) {
+      const std::string where =
+          temp_folder.empty() ? "the temporary folder" : Quoted(Utf8FromPath(temp_folder));
+      return WordedError(elsewhere, "no copy of its old content can be made beside it (" +
+                                        beside.message() + ") or in " + where + " (" +
+                                        elsewhere.message() + ")");
+    }
+  }
+  const auto worded = [](std::error_code ec, const std::string& what) {
+    if (!ec || ec == std::errc::operation_canceled) return ec;
+    return WordedError(ec, what + " (" + ec.message() + ")");
+  };
+  std::error_code ec;
+  const int old_fd = OpenRetrying(target, O_RDONLY, 0, true, &ec);
+  if (old_fd < 0) {
+    ec = worded(ec, "its old content cannot be read for a copy");
+  } else {
+    ec = worded(CopyContent(old_fd, *copy_fd, false),
+                "its old content cannot be copied into " + Quoted(Utf8FromPath(FolderOf(*copy))));
+    ::close(old_fd);
+  }
+  if (ec) {
+    ::close(*copy_fd);
+    *copy_fd = -1;
+    std::error_code ignored;
+    fs::remove(*copy, ignored);
+  }
+  return ec;
+}
+
 // Replaces the regular file `target`, open as `fd` (write-only), described by `info`.
 std::error_code OpenReplacing(int fd, const FileInfo& info, const fs::path& target,
                               std::unique_ptr<OutputFile>* out) {
@@ -254,27 +311,18 @@ std::error_code OpenReplacing(int fd, const FileInfo& info, const fs::path& targ
     }
     ec.clear();  // written in place after all
   }
-  // The old content goes beside the file when its folder allows, else to the temporary folder.
   fs::path backup;
-  int backup_fd = CreateHidden(folder, target, 0600, &backup, &ec);
-  if (backup_fd < 0) {
-    const fs::path temp_folder = fs::temp_directory_path(ec);
-    backup_fd = ec ? -1 : CreateHidden(temp_folder, target, 0600, &backup, &ec);
-  }
-  const int old_fd = backup_fd < 0 ? -1 : OpenRetrying(target, O_RDONLY, 0, true, &ec);
-  if (old_fd >= 0) {
-    ec = CopyContent(old_fd, backup_fd, false);
-    ::close(old_fd);
-  }
-  if (old_fd >= 0 && !ec) ec = Truncate(fd, 0);
-  if (old_fd < 0 || ec) {
+  int backup_fd = -1;
+  ec = CopyAside(target, folder, &backup, &backup_fd);
+  if (!ec) ec = Truncate(fd, 0);
+  if (ec) {
     if (backup_fd >= 0) {
       ::close(backup_fd);
       std::error_code ignored;
       fs::remove(backup, ignored);
     }
     ::close(fd);
-    return ec ? ec : std::make_error_code(std::errc::io_error);
+    return ec;
   }
   *out = std::make_unique<InPlaceOutput>(fd, backup_fd, std::move(backup));
   return {};
