@@ -3,9 +3,11 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <atomic>
 #include <csignal>
 #include <filesystem>
 #include <regex>
+#include <thread>
 
 #if !defined(_WIN32)
 #include <grp.h>
@@ -13,6 +15,7 @@
 #include <unistd.h>
 #endif
 
+#include "run/signals.h"
 #include "testdata/scratch_dir.h"
 
 namespace tessary {
@@ -147,6 +150,56 @@ TEST_F(DiskFileSystemTest, FailedRestoreKeepsTheCopyAndSaysWhere) {
   EXPECT_EQ(problem, "could not be put back (File too large); its old content is kept in \"" +
                          (dir() / hidden[0]).string() + "\"");
   EXPECT_EQ(Get(hidden[0]), old);
+}
+
+// Regression: a second Ctrl-C while an output written in place was copied back ended the
+// process, leaving the file empty or part-restored and its old content in a hidden file.
+TEST_F(DiskFileSystemTest, ASecondCtrlCDoesNotCutTheRestoreShort) {
+  const std::string old(32 << 20, 'o');  // copied back in 32 chunks
+  Put("out.asm", old);
+  fs::create_hard_link(Path("out.asm"), Path("other.asm"));  // so it is written in place
+  auto restore = [&] {
+    CatchInterrupts();
+    std::unique_ptr<OutputFile> out;
+    if (disk_.OpenOutput(Path("out.asm"), false, &out)) std::exit(3);
+    std::raise(SIGINT);    // the run is cancelled
+    ::usleep(300 * 1000);  // late enough for a second Ctrl-C to end the process at once
+    std::atomic<bool> done = false, sent = false;
+    std::thread second([&] {
+      while (!done) {  // sent once the copy back has begun and has not ended
+        const auto size = fs::file_size(Path("out.asm"));
+        if (size == 0 || size == old.size()) continue;
+        std::raise(SIGINT);
+        sent = true;
+        return;
+      }
+    });
+    const std::string problem = out->Rollback();
+    done = true;
+    second.join();
+    std::exit(!problem.empty() ? 4 : sent ? 0 : 5);
+  };
+  EXPECT_EXIT(restore(), ::testing::ExitedWithCode(0), "putting the output file back");
+  EXPECT_EQ(fs::file_size(Path("out.asm")), old.size());
+  EXPECT_TRUE(Get("out.asm") == old);
+  EXPECT_EQ(Hidden(), std::vector<std::string>());
+}
+
+// Guards against a Ctrl-C that waits for the whole old content to be copied aside, only for the
+// copy to be put back: it stops the copy, and the file is left as it was.
+TEST_F(DiskFileSystemTest, AnInterruptStopsTheCopyAside) {
+  Put("out.asm", "old");
+  fs::create_hard_link(Path("out.asm"), Path("other.asm"));  // so it is written in place
+  auto open = [&] {
+    CatchInterrupts();
+    std::raise(SIGINT);
+    std::unique_ptr<OutputFile> out;
+    std::fputs(disk_.OpenOutput(Path("out.asm"), false, &out).message().c_str(), stderr);
+    std::exit(out ? 4 : 0);
+  };
+  EXPECT_EXIT(open(), ::testing::ExitedWithCode(0), "^Operation canceled$");
+  EXPECT_EQ(Get("out.asm"), "old");
+  EXPECT_EQ(Hidden(), std::vector<std::string>());
 }
 
 // A file in a read-only folder is written in place, its old content kept in TMPDIR. Regression:

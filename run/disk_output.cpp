@@ -12,6 +12,7 @@
 #include "run/descriptor_io.h"
 #include "run/output_path.h"
 #include "run/quoted.h"
+#include "run/signals.h"
 #include "run/win_path.h"
 #include "run/worded_error.h"
 
@@ -91,6 +92,7 @@ class DiskOutput : public OutputFile {
   std::string Rollback() final {
     if (state_ != State::kOpen) return {};
     state_ = State::kRolledBack;
+    const PutBackScope putting_back;  // a second Ctrl-C does not cut it short
     return Undo();
   }
 
@@ -279,7 +281,7 @@ std::error_code CopyAside(const fs::path& target, const fs::path& folder, fs::pa
   if (old_fd < 0) {
     ec = worded(ec, "its old content cannot be read for a copy");
   } else {
-    ec = worded(CopyContent(old_fd, *copy_fd, false),
+    ec = worded(CopyContent(old_fd, *copy_fd, true),
                 "its old content cannot be copied into " + Quoted(Utf8FromPath(FolderOf(*copy))));
     ::close(old_fd);
   }

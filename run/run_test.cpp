@@ -5,6 +5,7 @@
 
 #include <csignal>
 #include <cstdlib>
+#include <optional>
 #include <string>
 #include <tuple>
 
@@ -198,18 +199,24 @@ TEST(FromBoxesTest, WhichValuesCountAsSet) {
 }
 
 #if !defined(_WIN32)  // the console's Ctrl-C there; cli/console_interrupt_test.sh checks it
-// Guards against a second Ctrl-C not ending the program at once (the first only cancels), and
-// against one interrupt sent twice at once (as timeout(1) does) ending it half-cancelled.
-TEST(SignalsDeathTest, ASecondCtrlCEndsAtOnce) {
-  auto twice = [](int gap_ms) {
+// Guards against a second Ctrl-C not ending the program at once (the first only cancels),
+// against one interrupt sent twice at once (as timeout(1) does) ending it half-cancelled, and
+// against a second Ctrl-C cutting short the put-back of an output.
+TEST(SignalsDeathTest, ASecondCtrlCEndsAtOnceUnlessAnOutputIsPutBack) {
+  auto twice = [](int gap_ms, bool put_back) {
     CatchInterrupts();
     std::raise(SIGINT);
     ::usleep(static_cast<useconds_t>(gap_ms) * 1000);
+    std::optional<PutBackScope> putting_back;
+    if (put_back) putting_back.emplace();
     if (Interrupted()) std::raise(SIGINT);
+    putting_back.reset();
     std::exit(0);
   };
-  EXPECT_EXIT(twice(0), ::testing::ExitedWithCode(0), "");
-  EXPECT_EXIT(twice(300), ::testing::KilledBySignal(SIGINT), "");
+  EXPECT_EXIT(twice(0, false), ::testing::ExitedWithCode(0), "^$");
+  EXPECT_EXIT(twice(300, false), ::testing::KilledBySignal(SIGINT), "");
+  EXPECT_EXIT(twice(300, true), ::testing::ExitedWithCode(0),
+              "^putting the output file back as it was; wait for it to finish\n$");
 }
 #endif
 
