@@ -69,19 +69,22 @@ class DiskFileSystemTest : public ::testing::Test, public ScratchDir {
 const fs::perms kMode = fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read;
 const std::regex kTemp(R"(\.out\.asm\.tessary-[A-Za-z0-9]{6})");
 
-// Every kind, replaced or appended to, then committed or rolled back: the file (and every link to
-// it) shows the new content or the old, links stay links, an owner stays, nothing is left beside.
+// Every kind, replaced or appended to, then committed, rolled back or dropped with neither (as
+// when the run runs out of memory): the file (and every link to it) shows the new content or
+// the old, links stay links, an owner stays, nothing is left beside. The old content is longer
+// than the new, which must not keep its tail.
 TEST_F(DiskFileSystemTest, CommitOrRollbackOfEveryKindOfOutput) {
+  const std::string kOld = "old, and longer than the new";
   for (Kind kind : kKinds) {
     // Regression: the temp name beside a long name was too long.
     const std::string out = kind == Kind::kLongName ? std::string(250, 'x') : "out.asm";
     const bool link = kind == Kind::kLink || kind == Kind::kDanglingLink;
     const bool existed = kind != Kind::kMissing && kind != Kind::kDanglingLink;
-    for (int run = 0; run < 4; ++run) {
-      const bool append = run & 1, commit = run & 2;
+    for (int run = 0; run < 6; ++run) {
+      const bool append = run & 1, commit = run / 2 == 1, drop = run / 2 == 2;
       SCOPED_TRACE(testing::Message() << "kind " << static_cast<int>(kind) << " run " << run);
       for (const auto& entry : fs::directory_iterator(dir())) fs::remove(entry.path());
-      if (existed) Put(out, "old");
+      if (existed) Put(out, kOld);
       if (existed) fs::permissions(Path(out), kMode);
       if (kind == Kind::kHardLinked) fs::create_hard_link(Path(out), Path("other.asm"));
       GiveAway(kind, Path(out));
@@ -101,10 +104,12 @@ TEST_F(DiskFileSystemTest, CommitOrRollbackOfEveryKindOfOutput) {
       EXPECT_TRUE(output->Restorable());
       EXPECT_EQ(output->Existed(), existed);  // else a message says a new file was left as it was
       ASSERT_FALSE(output->Write("new"));
-      EXPECT_TRUE(commit ? !output->Commit() : output->Rollback().empty());
+      if (!drop) {
+        EXPECT_TRUE(commit ? !output->Commit() : output->Rollback().empty());
+      }
       output.reset();
 
-      const std::string old = existed ? "old" : "";
+      const std::string old = existed ? kOld : "";
       EXPECT_EQ(fs::exists(Path(out)), existed || commit);
       EXPECT_EQ(Get(out), commit ? (append ? old + "new" : "new") : old);
       EXPECT_EQ(Get("other.asm"), kind == Kind::kHardLinked ? Get(out) : "");
@@ -240,6 +245,25 @@ TEST_F(DiskFileSystemTest, NoCopyOfTheOldContentSaysWhereAndWhy) {
 }
 #endif
 
+#if !defined(_WIN32)
+// Regression: a relative link was followed from the working folder, not from its own.
+TEST_F(DiskFileSystemTest, ARelativeLinkLeadsFromItsOwnFolder) {
+  fs::create_directories(dir() / "sub");
+  Put("sub/t.asm", "old");
+  fs::create_symlink("t.asm", dir() / "sub/link");
+  const fs::path was = fs::current_path();
+  fs::current_path(dir());
+  std::unique_ptr<OutputFile> out;
+  const std::error_code ec = disk_.OpenOutput("sub/link", false, &out);
+  const bool written = !ec && !out->Write("new") && !out->Commit();
+  fs::current_path(was);
+  EXPECT_TRUE(written) << ec.message();
+  EXPECT_EQ(Get("sub/t.asm"), "new");
+  EXPECT_TRUE(fs::is_symlink(dir() / "sub/link"));
+  EXPECT_FALSE(fs::exists(dir() / "t.asm"));
+}
+#endif
+
 TEST_F(DiskFileSystemTest, OpenErrors) {
   std::unique_ptr<InputFile> in;
   EXPECT_EQ(disk_.OpenInput(dir().string(), &in).message(), "Is a directory");
@@ -250,6 +274,12 @@ TEST_F(DiskFileSystemTest, OpenErrors) {
   EXPECT_EQ(disk_.OpenOutput("", false, &out).message(), "No such file or directory");
   EXPECT_EQ(disk_.OpenOutput(Path("no/such/dir/out.asm"), false, &out).message(),
             "No such file or directory");
+#if !defined(_WIN32)
+  // Regression guard: a descriptor folder without a number read an empty number.
+  EXPECT_EQ(disk_.OpenOutput("/dev/fd/", false, &out).message(), "Is a directory");
+  EXPECT_EQ(disk_.OpenOutput("/proc/self/fd/", false, &out).message(), "Is a directory");
+  EXPECT_EQ(disk_.OpenOutput("/dev/fd/x1", false, &out).message(), "No such file or directory");
+#endif
 }
 
 }  // namespace

@@ -257,9 +257,25 @@ TEST_F(StreamRunTest, RangeEndsWithTheStreamOrReadsZerosPastIt) {
 
 TEST_F(StreamRunTest, ReadOnlyAsFarAsTheRangeAndCancelledWhileSkippingOrBlocked) {
   files.files["-"] = std::string(1 << 16, '\x5A');
-  options.end_text = "$1000";
-  ASSERT_EQ(Go().status, RunStatus::kDone);
-  EXPECT_LE(files.bytes_read, 0x1000u + 256 + 64);  // the range, the bytes after it, a window
+  // Regression guard: no further than the range's end and the 256 bytes after it, which the
+  // 8x12 mask rows reach (the vertical walk keeps the whole stream and reads exactly that far);
+  // windows of 64 bytes and stream reads of 100 bytes end elsewhere.
+  files.stream_chunk = 100;
+  for (const Shape shape : {Shape::k8x8, Shape::k8x12, Shape::k16x16}) {
+    for (const char* start : {"0", "$48"}) {
+      options.shape = shape;
+      options.start_text = start;
+      options.end_text = "$1000";
+      options.vertical = shape == Shape::k8x8 && start[0] == '$';
+      files.bytes_read = 0;
+      ASSERT_EQ(Go().status, RunStatus::kDone);
+      EXPECT_LE(files.bytes_read, 0x1000u + 256) << start;
+    }
+  }
+  options.shape = Shape::k8x8;
+  options.vertical = false;
+  files.stream_chunk = 4096;
+  const int opened = files.outputs_opened;
 
   options.start_text = "$F000";
   options.end_text = "$F100";
@@ -268,7 +284,7 @@ TEST_F(StreamRunTest, ReadOnlyAsFarAsTheRangeAndCancelledWhileSkippingOrBlocked)
   host.cancel_at_yield = 3;
   EXPECT_EQ(Go().message, "cancelled; nothing was written");
   EXPECT_LT(files.bytes_read, 0xF000u);
-  EXPECT_EQ(files.outputs_opened, 1);
+  EXPECT_EQ(files.outputs_opened, opened);
   // A signal interrupts a blocked open or read: the run asks its host, and goes on unless
   // cancelled.
   files.interrupted_opens = files.interrupted_reads = 1;
