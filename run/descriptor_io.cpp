@@ -3,7 +3,6 @@
 #include <fcntl.h>
 
 #include <cerrno>
-#include <string>
 
 #include "run/signals.h"
 
@@ -34,8 +33,6 @@ int SetLength(int fd, uint64_t size) { return ftruncate(fd, static_cast<off_t>(s
 
 // Chunks no larger than this go to one write call.
 constexpr size_t kMaxWrite = size_t{1} << 30;
-// Content is copied this many bytes at a time.
-constexpr size_t kCopyChunk = size_t{1} << 20;
 
 std::error_code Cancelled() { return std::make_error_code(std::errc::operation_canceled); }
 
@@ -76,9 +73,8 @@ std::error_code WriteAll(int fd, std::string_view data, bool cancellable) {
   return {};
 }
 
-std::error_code CopyContent(int from, int to, bool cancellable) {
+std::error_code CopyContent(int from, int to, bool cancellable, std::span<char> buffer) {
   if (::lseek(from, 0, SEEK_SET) != 0 || ::lseek(to, 0, SEEK_SET) != 0) return LastError();
-  std::string buffer(kCopyChunk, '\0');
   for (;;) {
     if (cancellable && Interrupted()) return Cancelled();
     errno = 0;

@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <span>
 #include <string_view>
 #include <system_error>
 
@@ -34,10 +35,10 @@ int OpenRetrying(const std::filesystem::path& path, int flags, int mode, bool ca
 // `cancellable` the write fails with operation_canceled instead once Interrupted().
 std::error_code WriteAll(int fd, std::string_view data, bool cancellable);
 
-// Copies all of `from` over the start of `to`, both from their first byte. Reads and writes that a
-// signal interrupts go on; with `cancellable` the copy fails with operation_canceled instead once
-// Interrupted().
-std::error_code CopyContent(int from, int to, bool cancellable);
+// Copies all of `from` over the start of `to`, both from their first byte, through `buffer`
+// (so that it needs no memory of its own). Reads and writes that a signal interrupts go on; with
+// `cancellable` the copy fails with operation_canceled instead once Interrupted().
+std::error_code CopyContent(int from, int to, bool cancellable, std::span<char> buffer);
 
 // Sets the length of `fd` to `size`, tried again when a signal interrupts it.
 std::error_code Truncate(int fd, uint64_t size);

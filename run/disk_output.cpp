@@ -4,17 +4,17 @@
 #include <sys/stat.h>
 
 #include <cerrno>
-#include <cstdlib>
 #include <filesystem>
-#include <random>
+#include <new>
+#include <span>
 #include <string_view>
 
 #include "run/descriptor_io.h"
+#include "run/hidden_file.h"
 #include "run/output_path.h"
 #include "run/quoted.h"
 #include "run/signals.h"
 #include "run/win_path.h"
-#include "run/worded_error.h"
 
 #if defined(_WIN32)
 #include <io.h>
@@ -27,28 +27,8 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// Creates `.NAME.tessary-XXXXXX` in `folder`, NAME being the file name of `target`, cut to fit
-// the longest file name most file systems allow.
-int CreateHidden(const fs::path& folder, const fs::path& target, int mode, fs::path* made,
-                 std::error_code* ec) {
-  static constexpr char kAlphabet[] =
-      "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
-  static std::minstd_rand draw(std::random_device{}());
-  const std::string base = Utf8FromPath(target.filename());
-  size_t keep = std::min<size_t>(base.size(), 255 - 16);
-  while (keep > 0 && keep < base.size() && (base[keep] & 0xC0) == 0x80) --keep;
-  std::string name(1, '.');
-  name.append(base, 0, keep).append(".tessary-");
-  for (int attempt = 0; attempt < 100; ++attempt) {
-    std::string suffix(6, 'X');
-    for (char& c : suffix) c = kAlphabet[draw() % (sizeof kAlphabet - 1)];
-    *made = folder / PathFromUtf8(name + suffix);
-    // Not cancelled: it does not wait, and a cancelled open must have left an existing file.
-    const int fd = OpenRetrying(*made, O_RDWR | O_CREAT | O_EXCL, mode, false, ec);
-    if (fd >= 0 || *ec != std::errc::file_exists) return fd;
-  }
-  return -1;
-}
+// Old content is copied aside and back this many bytes at a time.
+constexpr size_t kCopyBuffer = size_t{1} << 20;
 
 // Whether a file made in `folder` and renamed over the existing file `info` would look to the
 // user like that file, rewritten.
@@ -165,11 +145,15 @@ class RenamingOutput final : public DiskOutput {
   bool existed_;
 };
 
-// A file emptied and written in place, its old content kept in `backup` until Commit().
+// A file emptied and written in place, its old content kept in `backup` until Commit(). It is
+// copied back through `buffer`, of kCopyBuffer bytes, taken beforehand.
 class InPlaceOutput final : public DiskOutput {
  public:
-  InPlaceOutput(int fd, int backup_fd, fs::path backup)
-      : DiskOutput(fd, true), backup_fd_(backup_fd), backup_(std::move(backup)) {}
+  InPlaceOutput(int fd, int backup_fd, fs::path backup, std::unique_ptr<char[]> buffer)
+      : DiskOutput(fd, true),
+        backup_fd_(backup_fd),
+        backup_(std::move(backup)),
+        buffer_(std::move(buffer)) {}
   ~InPlaceOutput() override {
     Rollback();
     if (backup_fd_ >= 0) ::close(backup_fd_);
@@ -186,7 +170,7 @@ class InPlaceOutput final : public DiskOutput {
     std::error_code ec = close_error_;
     if (fd_ < 0 && !ec) ec = std::make_error_code(std::errc::bad_file_descriptor);
     if (!ec) ec = Truncate(fd_, 0);
-    if (!ec) ec = CopyContent(backup_fd_, fd_, false);
+    if (!ec) ec = CopyContent(backup_fd_, fd_, false, {buffer_.get(), kCopyBuffer});
     if (!ec) ec = CloseOnce();
     if (ec) {
       return "could not be put back (" + ec.message() + "); its old content is kept in " +
@@ -205,6 +189,7 @@ class InPlaceOutput final : public DiskOutput {
 
   int backup_fd_;
   fs::path backup_;
+  std::unique_ptr<char[]> buffer_;
 };
 
 // Adds to a regular file; cut back to its old length through the same descriptor unless
@@ -239,61 +224,6 @@ std::error_code OpenNew(const fs::path& target, std::unique_ptr<OutputFile>* out
   return {};
 }
 
-// The folder for a copy that cannot go beside its file: $TMPDIR, else /tmp (on Windows, the
-// system's temporary folder). Sets `*folder` also when that is no folder, for messages.
-std::error_code TempFolder(fs::path* folder) {
-#if defined(_WIN32)
-  std::error_code ec;
-  *folder = fs::temp_directory_path(ec);
-  return ec;
-#else
-  const char* tmpdir = std::getenv("TMPDIR");
-  *folder = tmpdir != nullptr && *tmpdir != '\0' ? tmpdir : "/tmp";
-  return {};
-#endif
-}
-
-// Copies the old content of `target` to `.NAME.tessary-XXXXXX` beside it when `folder` (its
-// folder) allows, else into the temporary folder, and sets `*copy` and `*copy_fd`. Nothing is
-// left on failure, whose message says where the copy was to go and why it could not.
-std::error_code CopyAside(const fs::path& target, const fs::path& folder, fs::path* copy,
-                          int* copy_fd) {
-  std::error_code beside;
-  *copy_fd = CreateHidden(folder, target, 0600, copy, &beside);
-  if (*copy_fd < 0) {
-    fs::path temp_folder;
-    std::error_code elsewhere = TempFolder(&temp_folder);
-    if (!elsewhere) *copy_fd = CreateHidden(temp_folder, target, 0600, copy, &elsewhere);
-    if (*copy_fd < 0) {
-      const std::string where =
-          temp_folder.empty() ? "the temporary folder" : Quoted(Utf8FromPath(temp_folder));
-      return WordedError(elsewhere, "no copy of its old content can be made beside it (" +
-                                        beside.message() + ") or in " + where + " (" +
-                                        elsewhere.message() + ")");
-    }
-  }
-  const auto worded = [](std::error_code ec, const std::string& what) {
-    if (!ec || ec == std::errc::operation_canceled) return ec;
-    return WordedError(ec, what + " (" + ec.message() + ")");
-  };
-  std::error_code ec;
-  const int old_fd = OpenRetrying(target, O_RDONLY, 0, true, &ec);
-  if (old_fd < 0) {
-    ec = worded(ec, "its old content cannot be read for a copy");
-  } else {
-    ec = worded(CopyContent(old_fd, *copy_fd, true),
-                "its old content cannot be copied into " + Quoted(Utf8FromPath(FolderOf(*copy))));
-    ::close(old_fd);
-  }
-  if (ec) {
-    ::close(*copy_fd);
-    *copy_fd = -1;
-    std::error_code ignored;
-    fs::remove(*copy, ignored);
-  }
-  return ec;
-}
-
 // Replaces the regular file `target`, open as `fd` (write-only), described by `info`.
 std::error_code OpenReplacing(int fd, const FileInfo& info, const fs::path& target,
                               std::unique_ptr<OutputFile>* out) {
@@ -313,9 +243,12 @@ std::error_code OpenReplacing(int fd, const FileInfo& info, const fs::path& targ
     }
     ec.clear();  // written in place after all
   }
+  // Taken now: a put-back must not fail for want of memory.
+  std::unique_ptr<char[]> buffer(new (std::nothrow) char[kCopyBuffer]);
   fs::path backup;
   int backup_fd = -1;
-  ec = CopyAside(target, folder, &backup, &backup_fd);
+  ec = buffer ? CopyAside(target, folder, {buffer.get(), kCopyBuffer}, &backup, &backup_fd)
+              : std::make_error_code(std::errc::not_enough_memory);
   if (!ec) ec = Truncate(fd, 0);
   if (ec) {
     if (backup_fd >= 0) {
@@ -326,7 +259,7 @@ std::error_code OpenReplacing(int fd, const FileInfo& info, const fs::path& targ
     ::close(fd);
     return ec;
   }
-  *out = std::make_unique<InPlaceOutput>(fd, backup_fd, std::move(backup));
+  *out = std::make_unique<InPlaceOutput>(fd, backup_fd, std::move(backup), std::move(buffer));
   return {};
 }
 

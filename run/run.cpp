@@ -77,7 +77,6 @@ RunResult WriteListing(const RunOptions& options, RunHost& host, FileSystem& fil
     }
     return Ended(result, RunStatus::kFailed, messages::CannotOpenOutput(out, options.append, ec));
   }
-  lister.Start(*output);
   // Gives up on the output: puts it back and says why, and what became of it.
   const auto cancel = [&] {
     return Ended(result, RunStatus::kCancelled, messages::Cancelled(out, PutBack(*output)));
@@ -89,30 +88,33 @@ RunResult WriteListing(const RunOptions& options, RunHost& host, FileSystem& fil
   const auto sink_stopped = [&] {
     return lister.sink->Cancelled() ? cancel() : fail(lister.sink->Problem());
   };
-  if (TileSink* tiles = host.Tiles()) {
-    const int64_t count =
-        lister.length >= 0 ? ListedTiles(WalkChoiceOf(options), lister.length).count() : -1;
-    if (!lister.GiveTilesTo(tiles, count)) return sink_stopped();
-  }
-  WalkListing(
-      WalkChoiceOf(options), [&lister](int64_t n) { return lister.Reaches(n); }, lister);
-  result.TileNo = lister.TileNo;
-  result.tiles = lister.tiles;
-  if (lister.cancelled || lister.write_error == std::errc::operation_canceled) return cancel();
-  const std::string& in = options.input_path;
-  if (lister.read_error) {
-    return fail(messages::CannotReadInput(in, lister.read_error));
-  }
-  if (too_long()) return fail(messages::InputTooLarge(in));
-  if (lister.sink_failed || (lister.sink && !lister.FlushTiles())) return sink_stopped();
-  // The listing's last chunk, the sink's end, then the listing made final.
-  std::error_code ec = lister.Flush() ? std::error_code() : lister.write_error;
-  if (!ec && lister.sink && !lister.sink->Done()) return sink_stopped();
-  if (!ec) ec = output->Commit();
-  if (ec == std::errc::operation_canceled) return cancel();
-  if (ec) {
-    return Ended(result, RunStatus::kFailed,
-                 messages::CannotWriteOutput(out, ec, PutBack(*output)));
+  try {  // memory that runs out here is named with the output's fate
+    lister.Start(*output);
+    if (TileSink* tiles = host.Tiles()) {
+      const int64_t count =
+          lister.length >= 0 ? ListedTiles(WalkChoiceOf(options), lister.length).count() : -1;
+      if (!lister.GiveTilesTo(tiles, count)) return sink_stopped();
+    }
+    WalkListing(
+        WalkChoiceOf(options), [&lister](int64_t n) { return lister.Reaches(n); }, lister);
+    result.TileNo = lister.TileNo;
+    result.tiles = lister.tiles;
+    if (lister.cancelled || lister.write_error == std::errc::operation_canceled) return cancel();
+    const std::string& in = options.input_path;
+    if (lister.read_error) return fail(messages::CannotReadInput(in, lister.read_error));
+    if (too_long()) return fail(messages::InputTooLarge(in));
+    if (lister.sink_failed || (lister.sink && !lister.FlushTiles())) return sink_stopped();
+    // The listing's last chunk, the sink's end, then the listing made final.
+    std::error_code ec = lister.Flush() ? std::error_code() : lister.write_error;
+    if (!ec && lister.sink && !lister.sink->Done()) return sink_stopped();
+    if (!ec) ec = output->Commit();
+    if (ec == std::errc::operation_canceled) return cancel();
+    if (ec) {
+      return Ended(result, RunStatus::kFailed,
+                   messages::CannotWriteOutput(out, ec, PutBack(*output)));
+    }
+  } catch (const std::bad_alloc&) {
+    return fail(messages::NotEnoughMemory());
   }
   result.bytes_written = lister.bytes_written;
   return result;

@@ -5,6 +5,7 @@
 
 #include <csignal>
 #include <cstdlib>
+#include <new>
 #include <optional>
 #include <string>
 #include <tuple>
@@ -27,6 +28,7 @@ class TestHost : public RunHost {
     if (files != nullptr) read_before_start = files->bytes_read;
   }
   void WalkEnded() override { ++ended; }
+  TileSink* Tiles() override { return sink; }
 
   TileStyle style;
   int yields = 0;
@@ -35,6 +37,7 @@ class TestHost : public RunHost {
   int ended = 0;
   const MemFileSystem* files = nullptr;
   uint64_t read_before_start = 0;
+  TileSink* sink = nullptr;
 };
 
 class RunTest : public ::testing::Test {
@@ -160,6 +163,25 @@ TEST_F(RunTest, GivingUpLeavesTheOldOutputOrSaysWhy) {
   }
   EXPECT_EQ(host.started, 9);
   EXPECT_EQ(host.ended, 9);
+}
+
+// Regression: a run that ran out of memory put its output back unseen, so a copy that a failed
+// put-back kept went unnamed.
+TEST_F(RunTest, RunningOutOfMemorySaysWhatBecameOfTheOutput) {
+  struct GreedySink : TileSink {
+    bool Ahead(int64_t, int, int) override { return true; }
+    bool Tiles(const uint8_t*, size_t) override { throw std::bad_alloc(); }
+    bool Done() override { return true; }
+    std::string Problem() const override { return {}; }
+  } greedy;
+  host.sink = &greedy;
+  files.files["out.asm"] = "old";
+  files.rollback_problem = "could not be put back (why); its old content is kept in \"copy\"";
+  const RunResult result = Go();
+  EXPECT_EQ(result.status, RunStatus::kFailed);
+  EXPECT_EQ(result.message,
+            "not enough memory for the run; output file \"out.asm\" " + files.rollback_problem);
+  EXPECT_EQ(host.started, host.ended);
 }
 
 // Guards against numbering that goes on from the last run, or skips unlabelled tiles.
