@@ -33,9 +33,9 @@ void WriteNote() {
 
 #if defined(_WIN32)
 // Runs on a thread of its own. Ctrl-C and Ctrl-Break cancel the run like SIGINT; a second Ctrl-C
-// is left to the system, which ends the process. Closing the console, logging off or shutting
-// down end the process once this returns, so it waits (the system allows a few seconds) while
-// the run cancels and main() ends the process.
+// is left to the system, which ends the process, unless an output is being put back. Closing the
+// console, logging off or shutting down end the process once this returns, so it waits (the system
+// allows a few seconds) while the run cancels and main() ends the process.
 BOOL WINAPI OnConsoleEvent(DWORD event) {
   if (interrupted.exchange(true) && event == CTRL_C_EVENT) {
     if (put_backs == 0) return FALSE;

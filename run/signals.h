@@ -7,8 +7,8 @@ namespace tessary {
 // and, when `wake_fd` is not -1, writes one byte to it (for an event loop to notice). They are
 // caught without SA_RESTART, so a blocked open or write returns EINTR and the caller can ask
 // Interrupted(). A SIGINT that arrives after an interrupt ends the process at once, unless a
-// PutBackScope lives. SIGXFSZ is
-// ignored, so a write past a file size limit fails with EFBIG instead of killing the process.
+// PutBackScope lives. SIGXFSZ is ignored, so a write past a file size limit fails with EFBIG
+// instead of killing the process.
 // On Windows the console's Ctrl-C, Ctrl-Break and close events take the signals' place, and
 // `wake_fd` is not used. Call once, early; calling again only changes `wake_fd`.
 void CatchInterrupts(int wake_fd = -1);
