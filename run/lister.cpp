@@ -4,8 +4,17 @@
 
 namespace tessary {
 
-Layout LayoutFor(Shape shape) {
-  switch (shape) {
+Layout LayoutFor(const RunOptions& options) {
+  if (const std::optional<GlyphShape>& glyph = options.glyph) {
+    return {nullptr,
+            static_cast<uint64_t>(glyph->Stride()),
+            static_cast<uint64_t>(glyph->Bytes()),
+            nullptr,
+            glyph->height,
+            glyph->RowBytes(),
+            glyph};
+  }
+  switch (options.shape) {
     case Shape::k16x16:
       return {&Do1616Tile, kDo1616TileRowBytes, kDo1616TileReach, &Do1616TileBytes, 16, 2};
     case Shape::k8x12:
@@ -23,6 +32,9 @@ Lister::Lister(const ListingFormat& format, SliceReader& reader, Layout layout, 
       reader_(reader),
       layout_(layout),
       tile_bytes_(static_cast<size_t>(layout.tile_rows * layout.tile_row_bytes)),
+      invert_bytes_(layout.glyph ? tile_bytes_ : kMaxTileBytes),
+      max_tile_size_(layout.glyph ? format.MaxGlyphSize(layout.tile_row_bytes, layout.tile_rows)
+                                  : format.MaxTileSize()),
       host_(host),
       pacer_(host.YieldInterval()),
       style_(host.CurrentStyle()),
@@ -48,12 +60,12 @@ bool Lister::Read(uint64_t lo, uint64_t hi) {
 
 void Lister::Start(OutputFile& output) {
   output_ = &output;
-  chunk_.reset(new char[kChunkSize + format_.MaxTileSize()]);
+  chunk_.reset(new char[kChunkSize + max_tile_size_]);
 }
 
 bool Lister::GiveTilesTo(TileSink* tiles, int64_t count) {
   sink = tiles;
-  sink_tiles_.reset(new uint8_t[kSinkBatch * tile_bytes_ + kMaxTileBytes]);
+  sink_tiles_.reset(new uint8_t[kSinkBatch * tile_bytes_ + invert_bytes_]);
   return sink->Ahead(count, layout_.tile_rows, layout_.tile_row_bytes);
 }
 

@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <system_error>
 
 #include "run/column_stash.h"
@@ -14,6 +15,7 @@
 #include "run/slice_reader.h"
 #include "run/yield_pacer.h"
 #include "tiles/emitters.h"
+#include "tiles/glyph.h"
 
 namespace tessary {
 
@@ -27,7 +29,8 @@ using Emitter = char* (*)(char*, const ListingFormat&, const SourceSlice&, int32
 using Gatherer = void (*)(const SourceSlice&, int32_t, int32_t, uint8_t*);
 
 // An emitter, where the bytes of its tiles lie, and how they are gathered for a TileSink: rows
-// of tile_row_bytes bytes.
+// of tile_row_bytes bytes. Glyphs take DoGlyph and DoGlyphBytes with `glyph` instead of `emit`
+// and `gather`; each glyph is a tile row of its own.
 struct Layout {
   Emitter emit;
   uint64_t row_bytes;
@@ -35,9 +38,10 @@ struct Layout {
   Gatherer gather;
   int tile_rows;
   int tile_row_bytes;
+  std::optional<GlyphShape> glyph{};
 };
 
-Layout LayoutFor(Shape shape);
+Layout LayoutFor(const RunOptions& options);
 
 // The visitor of a run's walk. Yields to the host by time, also between reads.
 class Lister {
@@ -59,16 +63,25 @@ class Lister {
       if (stash) stash->Keep(column, row, lo, reader_.slice());
     }
     if (used_ >= kChunkSize && !Flush()) return false;
-    used_ = static_cast<size_t>(
-        layout_.emit(chunk_.get() + used_, format_, *source, column, row, TileNo, style_) -
-        chunk_.get());
+    char* const chunk = chunk_.get();
+    if (layout_.glyph) {
+      used_ = static_cast<size_t>(
+          DoGlyph(chunk + used_, format_, *source, lo, *layout_.glyph, TileNo, style_) - chunk);
+    } else {
+      used_ = static_cast<size_t>(
+          layout_.emit(chunk + used_, format_, *source, column, row, TileNo, style_) - chunk);
+    }
     ++tiles;
     if (sink != nullptr) {
       uint8_t* at = sink_tiles_.get() + sink_count_ * tile_bytes_;
-      layout_.gather(*source, column, row, at);
+      if (layout_.glyph) {
+        DoGlyphBytes(*source, lo, *layout_.glyph, at);
+      } else {
+        layout_.gather(*source, column, row, at);
+      }
       // A fixed length inverts fastest; what it inverts past the tile, the next one overwrites.
       if (style_.invert) {
-        for (int k = 0; k < kMaxTileBytes; ++k) at[k] = static_cast<uint8_t>(~at[k]);
+        for (size_t k = 0; k < invert_bytes_; ++k) at[k] = static_cast<uint8_t>(~at[k]);
       }
       if (++sink_count_ == kSinkBatch && !FlushTiles()) return false;
     }
@@ -78,6 +91,15 @@ class Lister {
   // Whether the range holds at least `n` bytes. While the length is unknown (a stream without an
   // end offset) it reads on to see, keeping what is held.
   bool Reaches(int64_t n);
+
+  // The range length, once known: for a stream without an end offset, after its end was read.
+  int64_t RangeLength() const {
+    if (length >= 0) return length;
+    return reader_.end_known() ? static_cast<int64_t>(reader_.end()) : 0;
+  }
+
+  // Row lines per tile.
+  int TileRows() const { return layout_.tile_rows; }
 
   // Makes the reader hold [lo, hi); false (with `cancelled` or `read_error` set) when it can't.
   bool Read(uint64_t lo, uint64_t hi);
@@ -113,6 +135,8 @@ class Lister {
   SliceReader& reader_;
   Layout layout_;
   size_t tile_bytes_;
+  size_t invert_bytes_;   // at least tile_bytes_
+  size_t max_tile_size_;  // the room one tile needs in the chunk
   RunHost& host_;
   OutputFile* output_ = nullptr;
   YieldPacer pacer_;

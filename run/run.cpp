@@ -12,6 +12,7 @@
 #include "run/listing_walk.h"
 #include "run/messages.h"
 #include "run/range_check.h"
+#include "run/range_note.h"
 #include "run/slice_reader.h"
 
 namespace tessary {
@@ -68,7 +69,7 @@ RunResult ReadStopped(const Lister& lister, const std::string& in, RunResult res
 // tells, once the walk is over, whether a stream without an end offset turned out longer than
 // a 32-bit End Offset allows.
 RunResult WriteListing(const RunOptions& options, RunHost& host, FileSystem& files, Lister& lister,
-                       const std::function<bool()>& too_long, RunResult result) {
+                       int32_t start, const std::function<bool()>& too_long, RunResult result) {
   const std::string& out = options.output_path;
   std::unique_ptr<OutputFile> output;
   if (std::error_code ec = files.OpenOutput(out, options.append, &output)) {
@@ -99,6 +100,7 @@ RunResult WriteListing(const RunOptions& options, RunHost& host, FileSystem& fil
         WalkChoiceOf(options), [&lister](int64_t n) { return lister.Reaches(n); }, lister);
     result.TileNo = lister.TileNo;
     result.tiles = lister.tiles;
+    result.lines_written = lister.tiles * (1 + lister.TileRows());
     if (lister.cancelled || lister.write_error == std::errc::operation_canceled) return cancel();
     const std::string& in = options.input_path;
     if (lister.read_error) return fail(messages::CannotReadInput(in, lister.read_error));
@@ -117,6 +119,10 @@ RunResult WriteListing(const RunOptions& options, RunHost& host, FileSystem& fil
     return fail(messages::NotEnoughMemory());
   }
   result.bytes_written = lister.bytes_written;
+  if (const auto note = UnlistedNote(WalkChoiceOf(options), start, lister.RangeLength(),
+                                     options.every_tile_name)) {
+    result.note = *note;
+  }
   return result;
 }
 
@@ -134,7 +140,7 @@ RunResult ListRange(const RunOptions& options, RunHost& host, FileSystem& files,
   const bool stream = !input.Size().has_value();
   // The vertical walk goes back to the start for every column: a stream is kept whole for it,
   // a file is read again, with the next column kept on the way.
-  const bool by_columns = options.shape == Shape::k8x8 && options.vertical;
+  const bool by_columns = !options.glyph && options.shape == Shape::k8x8 && options.vertical;
   const bool keep_all = stream && by_columns;
   const uint64_t max_length = static_cast<uint64_t>(std::numeric_limits<int32_t>::max() - start);
   // The range and the 256 bytes after it (the 8x12 mask rows reach past the range), or a stream
@@ -142,7 +148,7 @@ RunResult ListRange(const RunOptions& options, RunHost& host, FileSystem& files,
   const uint64_t limit = end ? static_cast<uint64_t>(*end - start) + 256 : max_length + 1;
   SliceReader reader(input, static_cast<uint64_t>(start), limit, options.read_window, keep_all);
   const auto format = std::make_unique<ListingFormat>(options.listing);
-  Lister lister(*format, reader, LayoutFor(options.shape), host, result.TileNo);
+  Lister lister(*format, reader, LayoutFor(options), host, result.TileNo);
   if (end) lister.length = *end - start;
   ColumnStash stash(options.skip, options.even, kStashWindows * options.read_window);
   if (by_columns && !stream) lister.stash = &stash;
@@ -150,9 +156,16 @@ RunResult ListRange(const RunOptions& options, RunHost& host, FileSystem& files,
   // The first read comes before the output is opened: a failed read leaves it untouched, and an
   // empty or short stream stops quietly.
   if (!lister.Read(0, keep_all ? limit : 8)) return ReadStopped(lister, in, result);
+  const WalkChoice choice = WalkChoiceOf(options);
   if (stream) {
     if (reader.end_known() && reader.stream_bytes_read() == 0) {
       return Ended(result, RunStatus::kQuietStop, messages::InputEmpty(in));
+    }
+    // A stream of unknown length is read until it holds a first tile or ends, so that a range
+    // that lists nothing leaves the output untouched.
+    if (!end && !lister.Reaches(FirstTileBytes(choice)) &&
+        (lister.cancelled || lister.read_error)) {
+      return ReadStopped(lister, in, result);
     }
     if (!end && reader.end_known()) {
       if (reader.end() > max_length) {
@@ -164,8 +177,12 @@ RunResult ListRange(const RunOptions& options, RunHost& host, FileSystem& files,
       lister.length = *length;
     }
   }
+  if (lister.length >= 0 && ListedTiles(choice, lister.length).count() == 0) {
+    return Ended(result, RunStatus::kNothingListed,
+                 NothingToList(choice, start, lister.length, options.every_tile_name));
+  }
   const auto too_long = [&] { return !end && reader.end_known() && reader.end() > max_length; };
-  return WriteListing(options, host, files, lister, too_long, std::move(result));
+  return WriteListing(options, host, files, lister, start, too_long, std::move(result));
 }
 
 RunResult RunChecked(const RunOptions& options, RunHost& host, FileSystem& files) {
