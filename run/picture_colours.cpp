@@ -73,8 +73,8 @@ RowDigits::RowDigits(const RowLayout& layout)
   if (distinct == 2 && Darker(possible[1], possible[0])) std::swap(possible[0], possible[1]);
   needs_census_ = distinct > 2 || (distinct == 2 && !(Luminance(possible[0]) < kMidGrey * 257 &&
                                                       Luminance(possible[1]) >= kMidGrey * 257));
-  seen_.assign(values, false);
-  if (layout_.bits <= 8) seen_byte_.assign(256, false);
+  seen_.assign(values, 0);
+  if (layout_.bits <= 8) seen_byte_.assign(256, 0);
 }
 
 uint32_t RowDigits::SampleAt(const uint8_t* row, uint64_t i) const {
@@ -130,7 +130,7 @@ std::error_code RowDigits::Survey(const uint8_t* row, uint32_t y, ColourCensus* 
   const auto value = [&](uint32_t x) {
     const uint32_t v = SampleAt(row, x);
     if (seen_[v]) return true;
-    seen_[v] = true;
+    seen_[v] = 1;
     if (value_colour_[v] == kNoColour) return false;
     census->Add(value_colour_[v], x, y);
     return true;
@@ -140,7 +140,7 @@ std::error_code RowDigits::Survey(const uint8_t* row, uint32_t y, ColourCensus* 
     const uint32_t per_byte = 8 / layout_.bits;
     for (uint32_t k = 0; k < width / per_byte; ++k) {
       if (seen_byte_[row[k]]) continue;
-      seen_byte_[row[k]] = true;
+      seen_byte_[row[k]] = 1;
       for (uint32_t j = 0; j < per_byte; ++j) {
         if (!value(k * per_byte + j)) return Fault(row, y, problem);
       }
@@ -187,26 +187,31 @@ void RowDigits::Decide(int threshold, const ColourCensus* census) {
   }
 }
 
-std::error_code RowDigits::Pack(const uint8_t* row, uint32_t y, uint8_t* out,
+std::error_code RowDigits::Pack(const uint8_t* row, uint32_t y, uint8_t* out, size_t stride,
                                 std::string* problem) const {
   const uint32_t whole = layout_.width / 8;  // output bytes of 8 pixels each
   uint32_t odd = 0;                          // bit 15 / bit 1: a digit that is not 0 or 1
   const uint16_t* t = byte_digits_.data();
   const uint8_t* d = value_digit_.data();
-  if (by_value_ && layout_.bits == 1) {
-    for (uint32_t k = 0; k < whole; ++k) odd |= t[row[k]], out[k] = static_cast<uint8_t>(t[row[k]]);
+  if (by_value_ && layout_.bits == 1 && d[0] <= 1 && d[1] <= 1) {  // each bit kept or flipped
+    const uint8_t ones = d[1] ? 0xFF : 0, zeros = d[0] ? 0xFF : 0;
+    for (uint32_t k = 0; k < whole; ++k) out[k * stride] = (row[k] & ones) | (~row[k] & zeros);
+  } else if (by_value_ && layout_.bits == 1) {
+    for (uint32_t k = 0; k < whole; ++k) {
+      odd |= t[row[k]], out[k * stride] = static_cast<uint8_t>(t[row[k]]);
+    }
   } else if (by_value_ && layout_.bits == 2) {
     for (uint32_t k = 0; k < whole; ++k) {
       const uint8_t* p = row + 2 * k;
       odd |= t[p[0]] | t[p[1]];
-      out[k] = static_cast<uint8_t>(t[p[0]] << 4 | (t[p[1]] & 0xF));
+      out[k * stride] = static_cast<uint8_t>(t[p[0]] << 4 | (t[p[1]] & 0xF));
     }
   } else if (by_value_ && layout_.bits == 4) {
     for (uint32_t k = 0; k < whole; ++k) {
       const uint8_t* p = row + 4 * k;
       odd |= t[p[0]] | t[p[1]] | t[p[2]] | t[p[3]];
-      out[k] = static_cast<uint8_t>(t[p[0]] << 6 | (t[p[1]] & 3) << 4 | (t[p[2]] & 3) << 2 |
-                                    (t[p[3]] & 3));
+      out[k * stride] = static_cast<uint8_t>(t[p[0]] << 6 | (t[p[1]] & 3) << 4 |
+                                             (t[p[2]] & 3) << 2 | (t[p[3]] & 3));
     }
   } else if (by_value_ && layout_.bits == 8) {
     for (uint32_t k = 0; k < whole; ++k) {
@@ -214,7 +219,7 @@ std::error_code RowDigits::Pack(const uint8_t* row, uint32_t y, uint8_t* out,
       const uint32_t b = d[p[0]] << 7 | d[p[1]] << 6 | d[p[2]] << 5 | d[p[3]] << 4 | d[p[4]] << 3 |
                          d[p[5]] << 2 | d[p[6]] << 1 | d[p[7]];
       odd |= (d[p[0]] | d[p[1]] | d[p[2]] | d[p[3]] | d[p[4]] | d[p[5]] | d[p[6]] | d[p[7]]) << 14;
-      out[k] = static_cast<uint8_t>(b);
+      out[k * stride] = static_cast<uint8_t>(b);
     }
   } else {
     for (uint32_t k = 0; k < whole; ++k) {
@@ -224,7 +229,7 @@ std::error_code RowDigits::Pack(const uint8_t* row, uint32_t y, uint8_t* out,
         odd |= digit << 14;
         b = b << 1 | (digit & 1);
       }
-      out[k] = static_cast<uint8_t>(b);
+      out[k * stride] = static_cast<uint8_t>(b);
     }
   }
   if (whole * 8 < layout_.width) {
@@ -234,7 +239,7 @@ std::error_code RowDigits::Pack(const uint8_t* row, uint32_t y, uint8_t* out,
       odd |= digit << 14;
       b |= (digit & 1u) << (7 - x % 8);
     }
-    out[whole] = static_cast<uint8_t>(b);
+    out[whole * stride] = static_cast<uint8_t>(b);
   }
   return odd & 0x8000 ? Fault(row, y, problem) : std::error_code();
 }

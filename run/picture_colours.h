@@ -72,10 +72,12 @@ class RowDigits {
   // then an error. `census` may be null only when !NeedsCensus() (threshold 128 then).
   void Decide(int threshold, const ColourCensus* census);
 
-  // Packs the digits of row `y` into `out`: 8 pixels a byte, the leftmost as bit 7, 0 for the
+  // Packs the digits of row `y` into `out`, `stride` bytes apart: 8 pixels a byte, the leftmost
+  // as bit 7, 0 for the
   // bits past the last pixel. Fails with PictureError::kPaletteIndex or kChanged (a colour the
   // census has not seen) and `*problem` set.
-  std::error_code Pack(const uint8_t* row, uint32_t y, uint8_t* out, std::string* problem) const;
+  std::error_code Pack(const uint8_t* row, uint32_t y, uint8_t* out, size_t stride,
+                       std::string* problem) const;
 
  private:
   static constexpr uint8_t kBadIndex = 2;  // digits: 0, 1, or these two
@@ -94,8 +96,8 @@ class RowDigits {
   std::vector<Colour> value_colour_;   // by_value_: the colour of each sample value
   std::vector<uint8_t> value_digit_;   // by_value_: the digit of each sample value
   std::vector<uint16_t> byte_digits_;  // bits < 8: a byte's digits, bit 15 when one is not 0/1
-  std::vector<bool> seen_;             // by_value_: sample values the census has met
-  std::vector<bool> seen_byte_;        // bits <= 8: bytes whose every pixel the census has met
+  std::vector<uint8_t> seen_;          // by_value_: sample values the census has met
+  std::vector<uint8_t> seen_byte_;     // bits <= 8: bytes whose every pixel the census has met
   Colour last_ = kNoColour;            // the last colour surveyed, when not by value
   bool decided_ = false;
   int threshold_ = 0;  // 0: ink_ and paper_ decide

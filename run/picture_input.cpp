@@ -132,7 +132,6 @@ std::error_code PictureInput::Open() {
     return Fail(PictureError::kChanged);
   }
   row_.resize(layout_.RowBytes());
-  packed_.resize(header_.CellsAcross());
   band_bytes_.resize(header_.CellsAcross() * 8);
   digits_ = std::make_unique<RowDigits>(layout_);
   if (settings_.threshold == 0 && digits_->NeedsCensus()) return TakeCensus();
@@ -167,7 +166,7 @@ std::error_code PictureInput::LoadBand(uint64_t band) {
   if (!rows_ || band < next_band_) {
     if (std::error_code ec = StartRows()) return ec;
   }
-  const size_t across = packed_.size();
+  const size_t across = band_bytes_.size() / 8;
   for (; next_band_ <= band; ++next_band_) {
     if (settings_.keep_going && !settings_.keep_going()) return Fail(Cancelled());
     for (uint32_t r = 0; r < 8; ++r) {
@@ -177,12 +176,11 @@ std::error_code PictureInput::LoadBand(uint64_t band) {
         continue;
       }
       if (std::error_code ec = NextRow()) return ec;
-      if (next_band_ < band) continue;  // a band passed over
-      const uint32_t at = static_cast<uint32_t>(y);
-      if (std::error_code ec = digits_->Pack(row_.data(), at, packed_.data(), &problem_)) {
+      if (next_band_ < band) continue;               // a band passed over
+      const uint32_t at = static_cast<uint32_t>(y);  // each cell's row r
+      if (std::error_code ec = digits_->Pack(row_.data(), at, &band_bytes_[r], 8, &problem_)) {
         return Fail(ec);
       }
-      for (size_t k = 0; k < across; ++k) band_bytes_[k * 8 + r] = packed_[k];
     }
   }
   band_ = band;

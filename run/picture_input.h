@@ -97,10 +97,9 @@ class PictureInput : public InputFile {
   std::unique_ptr<PngRows> rows_;  // null until the next read starts from the top
   RowLayout layout_;               // as the first decoding gave it
   std::unique_ptr<RowDigits> digits_;
-  uint64_t next_band_ = 0;       // the band `rows_` decodes next
-  uint64_t band_ = UINT64_MAX;   // the band in `band_bytes_`
-  std::vector<uint8_t> row_;     // one decoded row
-  std::vector<uint8_t> packed_;  // its digits, 8 a byte
+  uint64_t next_band_ = 0;      // the band `rows_` decodes next
+  uint64_t band_ = UINT64_MAX;  // the band in `band_bytes_`
+  std::vector<uint8_t> row_;    // one decoded row
   std::vector<uint8_t> band_bytes_;
   std::string problem_;
 };

@@ -82,7 +82,8 @@ class LibpngRows : public PngRows {
     if (setjmp(png_jmpbuf(png_))) return false;
     png_set_read_fn(png_, this, ReadData);
     png_set_user_limits(png_, kMaxPictureWidth, 0x7FFFFFFF);
-    png_set_crc_action(png_, PNG_CRC_ERROR_QUIT, PNG_CRC_ERROR_QUIT);
+    // The CRCs were checked with the file (CheckPngFile).
+    png_set_crc_action(png_, PNG_CRC_QUIET_USE, PNG_CRC_QUIET_USE);
     png_read_info(png_, info_);
     png_uint_32 width = 0, height = 0;
     int depth = 0, type = 0, interlace = 0;
