@@ -126,11 +126,13 @@ TEST_F(PictureTest, EveryColourTypeAndDepth) {
       {16, 0, {0xFFFE}, {0xFFFF}},      // told apart by the low byte only
       {8, 0, {128}, {0}, "", "\0\0"s},  // black is transparent, so white
       {1, 3, {0}, {1}, bw},
+      {1, 3, {1}, {0}, "\xFF\xFF\xFF\0\0\0"s},
       {2, 3, {3}, {0}, "\xFF\xFF\xFF\xFF\0\0\0\xFF\0\0\0\xFF"s},  // blue ink is last
-      {4, 3, {1}, {2}, "\x10\x10\x10" + bw},      // three colours possible, two used
-      {8, 3, {2}, {0}, bw + "\x80\0\0"s, "\0"s},  // entry 0 black, transparent
+      {4, 3, {1}, {2}, "\x10\x10\x10\xC8\xC8\xC8\xFF\xFF\xFF"s},  // dark grey unused
+      {8, 3, {2}, {0}, bw + "\x80\0\0"s, "\0"s},                  // entry 0 black, transparent
       {8, 2, {10, 20, 200}, {250, 250, 240}},
-      {16, 2, {0x0101, 0x0202, 0x0303}, {0xFFFF, 0xFFFF, 0xFFFE}},
+      {16, 2, {0x7FFF, 0x7FFF, 0x7FFF}, {0x8000, 0x8000, 0x8000}},   // by one step of 65535
+      {8, 2, {0, 0, 255}, {255, 0, 0}},                              // blue is darker than red
       {8, 2, {100, 100, 100}, {0, 0, 0}, "", std::string(6, '\0')},  // black is transparent
       {8, 4, {0, 255}, {0, 0}},
       {16, 4, {0x8000, 0xFFFF}, {0, 0}},
@@ -197,6 +199,8 @@ TEST_F(PictureTest, RefusalsSayWhy) {
   crc[45] ^= 1;
   TestPng index = Paint(Grid{"........", ".....#.."}, 2, 3, {3}, {0});
   index.palette = "\0\0\0\x80\x80\x80\xFF\xFF\xFF"s;
+  TestPng third(8, 1, 2, 0);  // the third colour inside a byte
+  third.samples = {0, 1, 0, 0, 0, 0, 2, 0};
   TestPng many{300, 300, 8, 2};
   for (int i = 0; i < 90000; ++i)
     many.samples.insert(many.samples.end(),
@@ -232,6 +236,9 @@ TEST_F(PictureTest, RefusalsSayWhy) {
        "! damaged PNG file: its header gives bit depth 3, which colour type 0 cannot have"},
       {HeaderOnly(4, 4, 8, 3),
        "! damaged PNG file: it has no palette (PLTE chunk) before its picture data"},
+      {third.File(),
+       "! the picture has 3 colours, more than the two that can be told apart without a "
+       "threshold (the first pixel of a third colour is at x 6, y 0)"},
       {many.File(),
        "! the picture has more than 65536 colours, more than the two that can be told apart "
        "without a threshold (the first pixel of a third colour is at x 2, y 0)"},
