@@ -137,6 +137,8 @@ TEST_F(PictureTest, EveryColourTypeAndDepth) {
       {8, 4, {0, 255}, {0, 0}},
       {16, 4, {0x8000, 0xFFFF}, {0, 0}},
       {8, 6, {255, 0, 0, 255}, {0, 0, 0, 0}},
+      {8, 6, {0, 0, 255, 255}, {255, 0, 0, 255}},  // blue and red, opaque
+      {16, 6, {0, 0, 65535, 65535}, {65535, 0, 0, 65535}},
       {16, 6, {0, 0, 0, 0x8000}, {0xFFFF, 0xFFFF, 0xFFFF, 0xFFFF}},
   };
   const Grid grid = Pattern(21, 11, 1);

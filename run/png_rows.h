@@ -58,9 +58,9 @@ class PngRows {
 };
 
 // Starts decoding the PNG file `file` (its first byte at offset 0, readable at any offset; it
-// must outlive the rows) and reads its header: check fault() before anything else. Pixels are
-// decoded as they are asked for, a batch of rows at a time, except for an interlaced picture,
-// which is decoded whole at the first row.
+// must outlive the rows) and reads its header: check fault() before anything else. libpng
+// decodes the rows as they are asked for, except an interlaced picture, which it decodes whole
+// at the first row; the Windows codec decodes as it sees fit (Wine's holds the whole picture).
 std::unique_ptr<PngRows> OpenPngRows(InputFile& file);
 
 }  // namespace tessary
