@@ -36,8 +36,9 @@ class PictureInput;
 struct OpenedInput {
   std::unique_ptr<InputFile> input;  // set when `error` is clear
   PictureInput* picture = nullptr;   // `input` as a picture; null when it reads as the raw one
-  std::error_code error;             // a read error of the raw input, a PictureError, or
-                                     // std::errc::operation_canceled
+  std::error_code error;             // a read error of the raw input, a PictureError,
+                                     // std::errc::operation_canceled, or invalid_argument for
+                                     // a threshold outside 0 to 255
   std::string problem;               // the reason for `error`, worded to follow "<file name>: "
 };
 
@@ -58,15 +59,18 @@ OpenedInput OpenPictureOrRaw(std::unique_ptr<InputFile> raw, const PictureSettin
 // The size is known from the header, and a read may start at any offset. Rows are decoded one
 // band at a time, in order, and only the current band's cell bytes are kept, so memory does not
 // grow with the height (a few bytes per pixel of one row, and all of an interlaced picture); a
-// read before the current band decodes again from the top of the picture.
+// read before the current band decodes again from the top of the picture. Limits (see
+// png_file.h): kMaxPictureWidth pixels across, kMaxInterlacedBytes of an interlaced picture
+// decoded, kMaxCellBytes of cells.
 class PictureInput : public InputFile {
  public:
   ~PictureInput() override;
 
   std::optional<uint64_t> Size() const override { return header_.CellBytes(); }
   // Per the InputFile contract. An error from the file is returned as it is; a fault of the
-  // picture (a PictureError, which a file changed since the open can bring) comes with its
-  // reason in problem(). After an error the next read decodes again from the top.
+  // picture comes as a PictureError with its reason in problem(): a palette index outside the
+  // palette (when the open needed no census, it is first met here), or any fault once the file
+  // changed since the open. After an error the next read decodes again from the top.
   std::error_code Read(uint64_t offset, char* buf, size_t count, size_t* got) override;
 
   uint32_t width() const { return header_.width; }
