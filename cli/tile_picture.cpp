@@ -10,6 +10,7 @@
 #include <mutex>
 #include <new>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #if !defined(_WIN32)
@@ -82,19 +83,21 @@ class PngPicture final : public TilePicture {
   bool Tiles(const uint8_t* tiles, size_t count) override {
     tiles_ += static_cast<int64_t>(count);
     for (size_t size = count * tile_bytes_; size > 0;) {
-      if (used_ == fill_.size()) fill_.resize(std::max(batch_bytes_, 2 * fill_.size()));
-      const size_t part = std::min(size, fill_.size() - used_);
-      std::memcpy(fill_.data() + used_, tiles, part);
+      std::vector<uint8_t>& fill = fills_[filling_];
+      if (used_ == fill.size()) fill.resize(std::max(batch_bytes_, 2 * fill.size()));
+      const size_t part = std::min(size, fill.size() - used_);
+      std::memcpy(fill.data() + used_, tiles, part);
       used_ += part;
       tiles += part;
       size -= part;
-      if (count_ >= 0 && used_ == batch_bytes_ && !Hand(false)) return false;
+      if (count_ >= 0 && used_ == batch_bytes_ && !HandFill(false)) return false;
     }
     return true;
   }
 
   bool Done() override {
-    if (count_ < 0) {
+    const bool kept_all = count_ < 0;
+    if (kept_all) {
       count_ = tiles_;
       if (count_ > 0 && !Begin()) return false;
     }
@@ -104,12 +107,19 @@ class PngPicture final : public TilePicture {
     }
     if (count_ == 0) return true;
     // The unused cells of the last band are white.
+    std::vector<uint8_t>& fill = fills_[filling_];
     const size_t end = (used_ + band_bytes_ - 1) / band_bytes_ * band_bytes_;
-    fill_.resize(std::max(fill_.size(), end));
-    std::fill(fill_.begin() + static_cast<ptrdiff_t>(used_),
-              fill_.begin() + static_cast<ptrdiff_t>(end), kWhite);
+    fill.resize(std::max(fill.size(), end));
+    std::fill(fill.begin() + static_cast<ptrdiff_t>(used_),
+              fill.begin() + static_cast<ptrdiff_t>(end), kWhite);
     used_ = end;
-    return Hand(true) && Finish();
+    if (!kept_all) return HandFill(true) && Finish();
+    // Kept whole: handed over a batch at a time from where it lies, as the buffers hold one.
+    for (size_t at = 0; at < end; at += batch_bytes_) {
+      const size_t size = std::min(batch_bytes_, end - at);
+      if (!Hand(fill.data() + at, size, at + size == end)) return false;
+    }
+    return Finish();
   }
 
   std::string Problem() const override { return problem_; }
@@ -283,20 +293,28 @@ class PngPicture final : public TilePicture {
     }
   }
 
-  // Waits until the encoding thread has no batch, then hands it the gathered bands and writes
-  // what the batch before them made.
-  bool Hand(bool last) {
+  // Waits until the encoding thread has no batch, then hands it `size` bytes of whole bands at
+  // `bands` (at most a batch, left alone until the thread is idle again) and writes what the
+  // batch before them made.
+  bool Hand(const uint8_t* bands, size_t size, bool last) {
     {
       std::unique_lock lock(mutex_);
       if (!TakeMade(lock)) return false;
-      job_.swap(fill_);
-      job_size_ = used_;
+      job_ = bands;
+      job_size_ = size;
       job_last_ = last;
       job_ready_ = true;
     }
     wake_.notify_one();
-    used_ = 0;
     return WriteMade();
+  }
+
+  // Hands over the gathered bands and gathers on in the other buffer.
+  bool HandFill(bool last) {
+    const size_t size = std::exchange(used_, 0);
+    const uint8_t* bands = fills_[filling_].data();
+    filling_ ^= 1;
+    return Hand(bands, size, last);
   }
 
   // Waits for the last batch and writes what it made.
@@ -347,7 +365,7 @@ class PngPicture final : public TilePicture {
       wake_.wait(lock, [this] { return job_ready_ || quit_; });
       if (!job_ready_) return;
       lock.unlock();
-      const bool encoded = Encode(job_.data(), job_size_, job_last_);
+      const bool encoded = Encode(job_, job_size_, job_last_);
       lock.lock();
       encode_ok_ = encode_ok_ && encoded;
       job_ready_ = false;
@@ -366,8 +384,10 @@ class PngPicture final : public TilePicture {
   size_t stride_ = 0;                                 // bytes of a picture row at scale 1
   size_t band_bytes_ = 0;                             // of a row of tiles
   size_t batch_bytes_ = 0;
-  std::vector<uint8_t> fill_;  // the tiles being gathered, their bits the pixels
-  size_t used_ = 0;            // of fill_
+  // Tiles gathered in one while the encoding thread reads the other; their bits are the pixels.
+  std::vector<uint8_t> fills_[2];
+  int filling_ = 0;
+  size_t used_ = 0;  // of fills_[filling_]
   std::unique_ptr<OutputFile> out_;
   bool committed_ = false;
   std::string made_;  // PNG bytes taken from the encoding thread, to be written
@@ -388,7 +408,7 @@ class PngPicture final : public TilePicture {
   std::thread worker_;
   std::mutex mutex_;
   std::condition_variable wake_, idle_;
-  std::vector<uint8_t> job_;
+  const uint8_t* job_ = nullptr;
   size_t job_size_ = 0;
   bool job_last_ = false;
   bool job_ready_ = false;
