@@ -1,14 +1,9 @@
 #include "cli/tile_picture.h"
 
-#include <png.h>
-#include <zlib.h>
-
 #include <algorithm>
 #include <condition_variable>
-#include <csetjmp>
 #include <cstring>
 #include <mutex>
-#include <new>
 #include <thread>
 #include <utility>
 #include <vector>
@@ -17,6 +12,7 @@
 #include <signal.h>
 #endif
 
+#include "cli/png_encoder.h"
 #include "run/quoted.h"
 
 namespace tessary {
@@ -25,12 +21,6 @@ namespace {
 // Tile bytes gathered before they go to the encoding thread, divided by the square of the
 // scale (which multiplies the pixels). A batch holds whole bands (rows of tiles), at least one.
 constexpr size_t kBatchBytes = size_t{256} << 10;
-// The tallest picture a PNG can state.
-constexpr int64_t kMaxHeight = PNG_UINT_31_MAX;
-// Pictures of up to this many bytes of pixels are deflated fully; bigger ones as speed allows.
-constexpr uint64_t kSmallPicture = uint64_t{256} << 10;
-constexpr png_byte kIdat[5] = "IDAT";
-constexpr png_byte kIend[5] = "IEND";
 // Eight white pixels.
 constexpr uint8_t kWhite = 0x00;
 
@@ -46,10 +36,9 @@ void LayOut(const uint8_t* band, size_t size, uint8_t* rows) {
   }
 }
 
-// Everything libpng touches is used by one thread at a time: the run's thread until the
-// deflating thread starts, then that thread, which hands each batch's bytes back under the lock.
-// Only the run's thread opens and writes the file, so a signal interrupts its writes as it does
-// the listing's.
+// The encoder is used by one thread at a time: the run's thread until the encoding thread
+// starts, then that thread, which hands each batch's bytes back under the lock. Only the run's
+// thread opens and writes the file, so a signal interrupts its writes as it does the listing's.
 class PngPicture final : public TilePicture {
  public:
   PngPicture(FileSystem& files, const PictureOptions& options)
@@ -62,8 +51,6 @@ class PngPicture final : public TilePicture {
     }
     wake_.notify_one();
     if (worker_.joinable()) worker_.join();
-    if (png_ != nullptr) png_destroy_write_struct(&png_, &info_);
-    if (zlib_open_) deflateEnd(&zlib_);
   }
 
   bool Ahead(int64_t count, int row_count, int row_bytes) override {
@@ -150,99 +137,25 @@ class PngPicture final : public TilePicture {
   bool Begin() {
     const int64_t bands = (count_ + options_.columns - 1) / options_.columns;
     const int64_t height = bands * static_cast<int64_t>(rows_) * options_.scale;
-    if (height > kMaxHeight) {
+    if (height > kMaxPngHeight) {
       return Fail(name_ + " would be " + std::to_string(height) +
-                  " pixels high, more than a PNG holds (" + std::to_string(kMaxHeight) +
+                  " pixels high, more than a PNG holds (" + std::to_string(kMaxPngHeight) +
                   "); use more --png-columns or a smaller --png-scale");
     }
     if (std::error_code ec = files_.OpenOutput(options_.path, false, &out_)) {
       return Fail("cannot create " + name_ + ": " + ec.message());
     }
-    const auto scale = static_cast<size_t>(options_.scale);
     band_.resize(band_bytes_);
-    rows_out_.resize(batch_bytes_ / stride_ * scale * (1 + stride_ * scale));
-    deflated_.resize(size_t{256} << 10);
-    widen_.assign(256 * scale, 0);
-    for (size_t value = 0; value < 256; ++value) {
-      for (size_t bit = 0; bit < 8 * scale; ++bit) {
-        if (value & (0x80u >> (bit / scale))) widen_[value * scale + bit / 8] |= 0x80 >> bit % 8;
-      }
+    // A batch is deflated as one, once it is all there.
+    if (!encoder_.Begin(stride_, static_cast<uint32_t>(height), options_.scale,
+                        batch_bytes_ / stride_)) {
+      return Failed();
     }
-    png_ = png_create_write_struct(PNG_LIBPNG_VER_STRING, this, OnError, OnWarning);
-    if (png_ != nullptr) info_ = png_create_info_struct(png_);
-    if (info_ == nullptr) return Fail("not enough memory for " + name_);
-    const auto width = static_cast<uint32_t>(stride_ * 8 * scale);
-    if (!WriteHeader(width, static_cast<uint32_t>(height))) return Failed();
-    if (!StartDeflate(width, static_cast<uint64_t>(height))) return false;
-    // A batch's PNG bytes: its pixels, a filter byte per row, and the chunks around them.
-    const size_t made = batch_bytes_ * scale * scale / stride_ * (stride_ + 1) + (size_t{1} << 16);
-    encoded_bytes_.reserve(made);
-    made_.reserve(made);
     return StartWorker();
   }
 
-  // The libpng calls: on an error libpng jumps back to their setjmp, so they hold nothing that
-  // needs a destructor.
-  bool WriteHeader(uint32_t width, uint32_t height) {
-    if (setjmp(png_jmpbuf(png_))) return false;
-    png_set_write_fn(png_, this, OnWrite, OnFlush);
-    png_set_user_limits(png_, PNG_UINT_31_MAX, PNG_UINT_31_MAX);
-    // Two colours, so that each pixel is its digit: 0 white, 1 black.
-    png_set_IHDR(png_, info_, width, height, 1, PNG_COLOR_TYPE_PALETTE, PNG_INTERLACE_NONE,
-                 PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
-    png_color colours[2] = {{255, 255, 255}, {0, 0, 0}};
-    png_set_PLTE(png_, info_, colours, 2);
-    png_write_info(png_, info_);
-    return !out_of_memory_;
-  }
-
-  // Starts the picture data's zlib stream. libpng takes a picture a row at a time, which cost
-  // more than the whole listing for the narrow, tall pictures of big ranges; so the rows are
-  // filtered and deflated here, a batch at a time, and libpng writes them as IDAT chunks.
-  // A big picture at scale 1 is stored: deflating it took two to three times as long as the
-  // whole listing (run lengths or Huffman codes at level 1). A scaled picture repeats every
-  // row, which the Up filter turns into zeros: run lengths then make it 2 (scale 2) to 50
-  // (scale 16) times smaller. A small one (a font, a sprite sheet) is deflated fully, which
-  // takes a few milliseconds.
-  bool StartDeflate(uint64_t width, uint64_t height) {
-    const bool small = width / 8 * height <= kSmallPicture;
-    const int level = small ? Z_BEST_COMPRESSION : options_.scale > 1 ? 1 : Z_NO_COMPRESSION;
-    if (deflateInit2(&zlib_, level, Z_DEFLATED, 15, 8, small ? Z_DEFAULT_STRATEGY : Z_RLE) !=
-        Z_OK) {
-      return Fail("not enough memory for " + name_);
-    }
-    zlib_open_ = true;
-    return true;
-  }
-
-  // Deflates `size` bytes of filtered rows (with `finish`, the last ones) and has libpng write
-  // what comes out as IDAT chunks. Within a libpng call's setjmp.
-  bool Deflate(const uint8_t* rows, size_t size, bool finish) {
-    zlib_.next_in = const_cast<Bytef*>(rows);
-    zlib_.avail_in = static_cast<uInt>(size);
-    for (;;) {
-      zlib_.next_out = deflated_.data();
-      zlib_.avail_out = static_cast<uInt>(deflated_.size());
-      const int status = deflate(&zlib_, finish ? Z_FINISH : Z_NO_FLUSH);
-      if (status == Z_STREAM_ERROR) {
-        png_problem_ = "the picture data could not be deflated";
-        return false;
-      }
-      const size_t made = deflated_.size() - zlib_.avail_out;
-      if (made > 0) png_write_chunk(png_, kIdat, deflated_.data(), made);
-      if (finish ? status == Z_STREAM_END : zlib_.avail_in == 0 && zlib_.avail_out != 0) {
-        return true;
-      }
-    }
-  }
-
-  // Writes the bands of `tiles` (`size` bytes, whole bands) as picture rows: each row is
-  // filtered with None, its repeats at scale with Up (all zeros).
+  // Lays the bands of `tiles` (`size` bytes, whole bands) out as picture rows for the encoder.
   bool Encode(const uint8_t* tiles, size_t size, bool last) {
-    if (setjmp(png_jmpbuf(png_))) return false;
-    const auto scale = static_cast<size_t>(options_.scale);
-    const size_t width = stride_ * scale;
-    uint8_t* at = rows_out_.data();
     for (const uint8_t* band = tiles; band < tiles + size; band += band_bytes_) {
       if (tile_bytes_ == 8) {
         LayOut<8, 1>(band, band_bytes_, band_.data());
@@ -251,46 +164,14 @@ class PngPicture final : public TilePicture {
       } else {
         LayOut<32, 2>(band, band_bytes_, band_.data());
       }
-      for (const uint8_t* line = band_.data(); line < band_.data() + band_bytes_; line += stride_) {
-        *at++ = PNG_FILTER_VALUE_NONE;
-        if (scale > 1) {
-          for (size_t k = 0; k < stride_; ++k)
-            std::memcpy(at + k * scale, &widen_[line[k] * scale], scale);
-        } else {
-          std::memcpy(at, line, stride_);
-        }
-        at += width;
-        for (size_t copy = 1; copy < scale; ++copy) {
-          *at++ = PNG_FILTER_VALUE_UP;
-          std::memset(at, 0, width);
-          at += width;
-        }
-      }
+      if (!encoder_.AddRows(band_.data(), rows_)) return false;
     }
-    if (!Deflate(rows_out_.data(), static_cast<size_t>(at - rows_out_.data()), last)) return false;
-    if (last) png_write_chunk(png_, kIend, nullptr, 0);
-    return !out_of_memory_;
+    return !last || encoder_.End();
   }
 
   bool Failed() {
-    return Fail(out_of_memory_ ? "not enough memory for " + name_
-                               : "cannot make " + name_ + ": " + png_problem_);
-  }
-
-  static void OnError(png_structp png, png_const_charp message) {
-    static_cast<PngPicture*>(png_get_error_ptr(png))->png_problem_ = message;
-    png_longjmp(png, 1);
-  }
-  static void OnWarning(png_structp, png_const_charp) {}
-  static void OnFlush(png_structp) {}
-  // Collects the PNG's bytes; the run's thread writes them out.
-  static void OnWrite(png_structp png, png_bytep data, size_t size) {
-    auto* self = static_cast<PngPicture*>(png_get_io_ptr(png));
-    try {
-      self->encoded_bytes_.append(reinterpret_cast<const char*>(data), size);
-    } catch (const std::bad_alloc&) {
-      self->out_of_memory_ = true;
-    }
+    return Fail(encoder_.out_of_memory() ? "not enough memory for " + name_
+                                         : "cannot make " + name_ + ": " + encoder_.problem());
   }
 
   // Waits until the encoding thread has no batch, then hands it `size` bytes of whole bands at
@@ -328,7 +209,7 @@ class PngPicture final : public TilePicture {
 
   bool TakeMade(std::unique_lock<std::mutex>& lock) {
     idle_.wait(lock, [this] { return !job_ready_; });
-    made_.swap(encoded_bytes_);
+    encoder_.TakeBytes(&made_);
     return encode_ok_ || Failed();
   }
 
@@ -392,17 +273,9 @@ class PngPicture final : public TilePicture {
   bool committed_ = false;
   std::string made_;  // PNG bytes taken from the encoding thread, to be written
 
-  // Used by whichever thread runs libpng (see above).
-  png_structp png_ = nullptr;
-  png_infop info_ = nullptr;
-  std::string png_problem_;
-  bool out_of_memory_ = false;
-  std::vector<uint8_t> widen_;     // each byte's bits, `scale` times each: `scale` bytes per byte
-  std::vector<uint8_t> band_;      // the picture rows of one band at scale 1
-  std::vector<uint8_t> rows_out_;  // a batch's picture rows at scale, each after its filter byte
-  std::vector<uint8_t> deflated_;  // what deflate makes of them, an IDAT chunk at a time
-  z_stream zlib_{};
-  bool zlib_open_ = false;
+  // Used by one thread at a time (see above).
+  PngEncoder encoder_;
+  std::vector<uint8_t> band_;  // the picture rows of one band at scale 1
 
   // The encoding thread and its batch, under the lock.
   std::thread worker_;
@@ -414,7 +287,6 @@ class PngPicture final : public TilePicture {
   bool job_ready_ = false;
   bool quit_ = false;
   bool encode_ok_ = true;
-  std::string encoded_bytes_;  // PNG bytes made since the last batch was taken
 };
 
 }  // namespace
