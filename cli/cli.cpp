@@ -65,10 +65,25 @@ int Print(const std::string& text, std::FILE* out, std::FILE* err) {
   return 1;
 }
 
-bool TakesValue(const std::string& name) {
-  return name == "--start" || name == "--end" || name == "--count-from" || name == "--skip" ||
-         name == "--shape" || name == "--syntax" || name == "--label-prefix" || name == "--png" ||
-         name == "--png-columns" || name == "--png-scale";
+// Every option ApplyOption knows, and whether it takes a value.
+struct OptionName {
+  const char* name;
+  bool takes_value;
+};
+constexpr OptionName kOptions[] = {
+    {"--start", true},        {"--end", true},      {"--count-from", true},
+    {"--skip", true},         {"--shape", true},    {"--syntax", true},
+    {"--label-prefix", true}, {"--png", true},      {"--png-columns", true},
+    {"--png-scale", true},    {"--pixels", false},  {"--no-labels", false},
+    {"--invert", false},      {"--append", false},  {"--vertical", false},
+    {"--help", false},        {"--version", false},
+};
+
+const OptionName* Known(const std::string& name) {
+  for (const OptionName& option : kOptions) {
+    if (name == option.name) return &option;
+  }
+  return nullptr;
 }
 
 // Reads the whole number `value` of option `name` into `*out`; the usage error when it is not
@@ -112,7 +127,7 @@ std::optional<std::string> ApplyOption(const std::string& name, const std::strin
     }
   } else if (name == "--syntax") {
     const std::optional<Syntax> syntax = SyntaxNamed(value);
-    if (!syntax) return "--syntax takes one of " + SyntaxNames() + "; not \"" + value + "\"";
+    if (!syntax) return "--syntax takes one of " + SyntaxNames() + "; not " + Quoted(value);
     o.listing.syntax = *syntax;
   } else if (name == "--label-prefix") {
     if (const auto problem = LabelPrefixProblem(value)) return "--label-prefix " + *problem;
@@ -218,11 +233,13 @@ std::optional<std::string> ParseCliArgs(const std::vector<std::string>& args, Cl
     }
     const size_t equals = arg.find('=');
     const std::string name = arg.substr(0, equals);
+    const OptionName* option = Known(name);
+    if (option == nullptr) return "unknown option " + Quoted(name);
     std::string value;
     if (equals != std::string::npos) {
-      if (!TakesValue(name)) return name + " takes no value";
+      if (!option->takes_value) return name + " takes no value";
       value = arg.substr(equals + 1);
-    } else if (TakesValue(name)) {
+    } else if (option->takes_value) {
       // "--end --vertical" lacks a value rather than ending at "--vertical".
       if (++i == args.size() || args[i].rfind("--", 0) == 0) return name + " needs a value";
       value = args[i];

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -17,6 +18,13 @@ namespace {
 
 namespace fs = std::filesystem;
 
+// How a message shows a backslash: Windows paths are full of them.
+#if defined(_WIN32)
+#define BACKSLASH "\\"
+#else
+#define BACKSLASH "\\\\"
+#endif
+
 // The golden listings check the options through their output; these check what they cannot.
 TEST(CliArgsTest, UsageErrors) {
   const struct {
@@ -30,16 +38,27 @@ TEST(CliArgsTest, UsageErrors) {
       {{"--frobnicate", "a", "b"}, "unknown option \"--frobnicate\""},
       // Guards against user text breaking a message over lines or sending terminal controls.
       {{"-x\x1B\xC2\x9B\x7F\"\\\xC3\xA9", "a", "b"},
-       "unknown option \"-x\\x1B\\u009B\\x7F\\\"\\\\\xC3\xA9\""},
+       "unknown option \"-x\\x1B\\u009B\\x7F\\\"" BACKSLASH "\xC3\xA9\""},
+      {{"--nope\x1B[2J=1", "a", "b"}, "unknown option \"--nope\\x1B[2J\""},
+      {{"--shape", "8x8\r", "a", "b"}, "--shape takes 8x8, 8x12 or 16x16, not \"8x8\\r\""},
+      {{"--label-prefix", "tile\n_", "a", "b"},
+       "--label-prefix \"tile\\n_\" is not a symbol name: use letters, digits and _, and begin "
+       "with a letter or _"},
+      // Regression: a Windows path showed every backslash doubled.
+      {{"--skip", "Z:\\tmp\\odd", "a", "b"},
+       "--skip takes even or odd, not \"Z:" BACKSLASH "tmp" BACKSLASH "odd\""},
       {{"a", "b", "--end"}, "--end needs a value"},
       {{"--end", "--vertical", "a", "b"}, "--end needs a value"},
       {{"--invert=yes", "a", "b"}, "--invert takes no value"},
-      {{"--syntax", "masm", "a", "b"},
+      {{"--syntax", "ca6\x1B", "a", "b"},
        "--syntax takes one of classic, ca65, 64tass, acme, dasm, xa, pasmo, z80asm, sdas, gas, "
-       "rgbds, wla-dx, sjasmplus, kickass, vasm, c; not \"masm\""},
+       "rgbds, wla-dx, sjasmplus, kickass, vasm, c; not \"ca6\\x1B\""},
       {{"--label-prefix", "9lives", "a", "b"},
        "--label-prefix \"9lives\" is not a symbol name: use letters, digits and _, and begin with "
        "a letter or _"},
+      {{"--label-prefix=", "a", "b"},
+       "--label-prefix \"\" is not a symbol name: use letters, digits and _, and begin with a "
+       "letter or _"},
       {{"--label-prefix", "t", "--no-labels", "a", "b"},
        "--label-prefix needs label lines, and --no-labels leaves them empty"},
       {{"--syntax", "C", "--label-prefix", "t", "a", "b"},
@@ -48,6 +67,23 @@ TEST(CliArgsTest, UsageErrors) {
   for (const auto& c : cases) {
     CliRequest r;
     EXPECT_EQ(ParseCliArgs(c.args, &r).value_or("(accepted)"), c.error);
+  }
+}
+
+// Every syntax by its name in any letter case, and none by a name with any letter changed.
+TEST(CliArgsTest, SyntaxNames) {
+  for (const SyntaxProfile& profile : kSyntaxProfiles) {
+    std::string name = profile.name;
+    for (char& c : name) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    CliRequest r;
+    EXPECT_EQ(ParseCliArgs({"--syntax", name, "a", "b"}, &r).value_or("(accepted)"), "(accepted)");
+    EXPECT_EQ(r.options.listing.syntax, profile.syntax) << name;
+    for (size_t i = 0; i <= name.size(); ++i) {
+      const std::string known = profile.name;
+      const std::string wrong =
+          known.substr(0, i) + "#" + known.substr(std::min(i + 1, name.size()));
+      EXPECT_TRUE(ParseCliArgs({"--syntax", wrong, "a", "b"}, &r).has_value()) << wrong;
+    }
   }
 }
 
@@ -118,6 +154,11 @@ const ShellCase kShellCases[] = {
      0, "", nullptr},
     {"printf 'keep me\\r\\n' >out.asm; $T - out.asm <out.asm", 1,
      "output file \"out.asm\" is the input file; choose another output file", "keep me\r\n"},
+    // Regression guard: standard input and output on one device are not one file.
+    {"$T - - </dev/null >/dev/null", 1, "input file \"-\" is empty; nothing to list", "keep"},
+    // Regression guard: a number's control characters are shown escaped.
+    {"$T --count-from $'99999999999\\e' in.bin out.asm", 1,
+     "Hex Count From \"99999999999\\x1B\" is outside the 32-bit range", "keep"},
     // Regression: a descriptor path was reopened by name, or replaced, losing what was before.
     {"$T in.bin /dev/stdout >>out.asm", 0, "", "keep@"},
     {"{ echo HEADER; $T in.bin /dev/stdout; } >out.asm", 0, "", "HEADER\n@"},
