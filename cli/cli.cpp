@@ -4,6 +4,11 @@
 #include <filesystem>
 #include <memory>
 
+#if !defined(_WIN32)
+#include <fcntl.h>
+#include <sys/stat.h>
+#endif
+
 #include "run/disk_file_system.h"
 #include "run/disk_input.h"
 #include "run/host.h"
@@ -163,11 +168,38 @@ std::optional<std::string> ApplyOption(const std::string& name, const std::strin
   return std::nullopt;
 }
 
+// Why the stream `out`, standard output, cannot take a file, or "" when it can.
+std::string Unwritable(std::FILE* out) {
+#if defined(_WIN32)
+  return _fileno(out) < 0 ? "standard output is closed" : "";
+#else
+  const int flags = fcntl(fileno(out), F_GETFL);
+  if (flags == -1) return "standard output is closed";
+  return (flags & O_ACCMODE) == O_RDONLY ? "standard output is open for reading only" : "";
+#endif
+}
+
 #if defined(TESSARY_HAS_PNG)
-// Whether the picture would land on the listing: one path, one file by two names, or standard
-// output ("-") redirected into the other.
-bool PictureOnListing(FileSystem& files, const std::string& picture, const std::string& listing) {
-  if (picture == listing) return true;
+// Whether two outputs, each a path or "-" for `out`, lead into one file, pipe or socket, as
+// /dev/stdout and a redirected standard output do. Devices (a terminal, /dev/null) take both.
+bool OneTarget(const std::string& a, const std::string& b, std::FILE* out) {
+#if defined(_WIN32)
+  return false;  // no such names; SameFile compares files
+#else
+  struct stat a_stat, b_stat;
+  const auto look = [out](const std::string& path, struct stat* s) {
+    return path == "-" ? fstat(fileno(out), s) == 0 : stat(path.c_str(), s) == 0;
+  };
+  return look(a, &a_stat) && look(b, &b_stat) && !S_ISCHR(a_stat.st_mode) &&
+         a_stat.st_dev == b_stat.st_dev && a_stat.st_ino == b_stat.st_ino;
+#endif
+}
+
+// Whether the picture would land on the listing: one path, one file by two names, one pipe, or
+// standard output ("-") redirected into the other.
+bool PictureOnListing(FileSystem& files, std::FILE* out, const std::string& picture,
+                      const std::string& listing) {
+  if (picture == listing || OneTarget(picture, listing, out)) return true;
   if (picture == "-" || listing == "-") {
     return picture == "-" ? files.SameFile(listing, picture) : files.SameFile(picture, listing);
   }
@@ -182,13 +214,13 @@ bool PictureOnListing(FileSystem& files, const std::string& picture, const std::
 // The run with a picture beside the listing: the picture is finished before the listing is
 // made final and made final right after it; a failed run puts both back.
 int RunWithPicture(const CliRequest& request, InterruptibleHost& host, FileSystem& files,
-                   std::FILE* err) {
+                   std::FILE* out, std::FILE* err) {
   const RunOptions& options = request.options;
   const std::string name = "picture file " + Quoted(request.picture.path);
   std::string problem;
   if (files.SameFile(options.input_path, request.picture.path)) {
     problem = name + " is the input file; choose another picture file";
-  } else if (PictureOnListing(files, request.picture.path, options.output_path)) {
+  } else if (PictureOnListing(files, out, request.picture.path, options.output_path)) {
     problem = name + " is the output file; choose another picture file";
   }
   const std::unique_ptr<TilePicture> picture = NewTilePicture(files, request.picture);
@@ -331,10 +363,18 @@ int RunCli(const std::vector<std::string>& args, std::FILE* out, std::FILE* err,
     case CliRequest::Action::kConvert:
       break;
   }
+  // A closed standard output is taken by the first file opened, and looks like it.
+  for (const auto& [path, what] : {std::pair{request.options.output_path, "output file"},
+                                   std::pair{request.picture.path, "picture file"}}) {
+    if (const std::string why = path == "-" ? Unwritable(out) : ""; !why.empty()) {
+      std::fprintf(err, "tessary-cli: cannot write %s \"-\": %s\n", what, why.c_str());
+      return 1;
+    }
+  }
   StreamAwareFileSystem stream_aware(files, out);
   InterruptibleHost host(request.style);
 #if defined(TESSARY_HAS_PNG)
-  if (!request.picture.path.empty()) return RunWithPicture(request, host, stream_aware, err);
+  if (!request.picture.path.empty()) return RunWithPicture(request, host, stream_aware, out, err);
 #endif
   const RunResult result = Run(request.options, host, stream_aware);
   if (result.status == RunStatus::kDone) return 0;

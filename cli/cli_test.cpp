@@ -156,6 +156,10 @@ const ShellCase kShellCases[] = {
      "output file \"out.asm\" is the input file; choose another output file", "keep me\r\n"},
     // Regression guard: standard input and output on one device are not one file.
     {"$T - - </dev/null >/dev/null", 1, "input file \"-\" is empty; nothing to list", "keep"},
+    // Regression: a closed standard output was said to be the input file, which took its number.
+    {"$T in.bin - >&-", 1, "cannot write output file \"-\": standard output is closed", "keep"},
+    {"$T in.bin - 1<out.asm", 1,
+     "cannot write output file \"-\": standard output is open for reading only", "keep"},
     // Regression guard: a number's control characters are shown escaped.
     {"$T --count-from $'99999999999\\e' in.bin out.asm", 1,
      "Hex Count From \"99999999999\\x1B\" is outside the 32-bit range", "keep"},
@@ -202,6 +206,14 @@ const ShellCase kShellCases[] = {
      "picture file \"./new.asm\" is the output file; choose another picture file", nullptr},
     {"$T --png p.png in.bin - >p.png", 1,
      "picture file \"p.png\" is the output file; choose another picture file", nullptr},
+    // Regression: the picture went into the listing's pipe, mixed with it.
+    {"set -o pipefail; $T --png /dev/stdout in.bin - | cat >out.asm", 1,
+     "picture file \"/dev/stdout\" is the output file; choose another picture file", ""},
+    {"set -o pipefail; $T --png - in.bin /dev/fd/1 | cat >out.asm", 1,
+     "picture file \"-\" is the output file; choose another picture file", ""},
+    {"$T --png /dev/null in.bin - >/dev/null", 0, "", "keep"},  // a device takes both
+    {"$T --png - in.bin out.asm >&-", 1,
+     "cannot write picture file \"-\": standard output is closed", "keep"},
     {"$T --png /dev/full in.bin out.asm", 1,
      "cannot write picture file \"/dev/full\": No space left on device; output file \"out.asm\" "
      "is left as it was; picture file \"/dev/full\" is incomplete",
