@@ -363,7 +363,12 @@ int RunCli(const std::vector<std::string>& args, std::FILE* out, std::FILE* err,
     case CliRequest::Action::kConvert:
       break;
   }
-  // A closed standard output is taken by the first file opened, and looks like it.
+  // An interrupt held back until the handlers were in place.
+  if (Interrupted()) {
+    std::fputs("tessary-cli: cancelled; nothing was written\n", err);
+    return 1;
+  }
+  // Else a closed standard output is taken by the first file opened, and looks like it.
   for (const auto& [path, what] : {std::pair{request.options.output_path, "output file"},
                                    std::pair{request.picture.path, "picture file"}}) {
     if (const std::string why = path == "-" ? Unwritable(out) : ""; !why.empty()) {

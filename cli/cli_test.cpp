@@ -10,7 +10,11 @@
 #include "testdata/scratch_dir.h"
 
 #if !defined(_WIN32)
+#include <fcntl.h>
+#include <sys/wait.h>
 #include <unistd.h>
+
+#include <csignal>
 #endif
 
 namespace tessary {
@@ -277,6 +281,34 @@ TEST(CliEndToEndTest, ShellCases) {
     for (const auto& entry : fs::recursive_directory_iterator(dir)) {
       EXPECT_NE(entry.path().filename().string()[0], '.') << "left behind: " << entry.path();
     }
+  }
+}
+
+// Regression: an interrupt that came before the handlers were in place ended the process with
+// 143 or 129. One held back until then (blocked, as a parent may pass it on) cancels the run.
+TEST(CliEndToEndTest, EarlyInterruptCancels) {
+  ScratchDir scratch;
+  scratch.Put("in.bin", std::string(256, 'x'));
+  const std::string dir = scratch.dir().string(), err = scratch.Path("err.txt");
+  for (const int signal_number : {SIGINT, SIGTERM, SIGHUP}) {
+    const pid_t child = fork();
+    if (child == 0) {
+      sigset_t held;
+      sigemptyset(&held);
+      sigaddset(&held, signal_number);
+      sigprocmask(SIG_BLOCK, &held, nullptr);
+      raise(signal_number);
+      if (chdir(dir.c_str()) == 0 && dup2(open(err.c_str(), O_WRONLY | O_CREAT, 0600), 2) == 2) {
+        execl(TESSARY_CLI_PATH, "tessary-cli", "in.bin", "out.asm", nullptr);
+      }
+      _exit(127);
+    }
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    EXPECT_TRUE(WIFEXITED(status)) << "signal " << signal_number;
+    EXPECT_EQ(WEXITSTATUS(status), 1) << "signal " << signal_number;
+    EXPECT_EQ(scratch.Get("err.txt"), "tessary-cli: cancelled; nothing was written\n");
+    EXPECT_FALSE(fs::exists(scratch.dir() / "out.asm"));
   }
 }
 
