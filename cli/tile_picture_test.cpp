@@ -3,10 +3,11 @@
 #include <gtest/gtest.h>
 #include <png.h>
 
+#include <algorithm>
 #include <csetjmp>
 #include <cstdio>
 #include <random>
-#include <sstream>
+#include <string_view>
 
 #include "cli/cli.h"
 #include "testdata/scratch_dir.h"
@@ -14,44 +15,71 @@
 namespace tessary {
 namespace {
 
-// The tiles of a classic listing, each its row lines' digits.
-std::vector<std::vector<std::string>> ListedTiles(const std::string& listing) {
-  std::vector<std::vector<std::string>> tiles;
-  std::istringstream lines(listing);
-  for (std::string line; std::getline(lines, line);) {
-    if (line.rfind(" .db ", 0) != 0) {  // a label line
-      tiles.emplace_back();
+// The tiles of a classic listing: the digits of all their row lines, one after another.
+struct Listed {
+  std::string digits;
+  size_t width = 0;   // digits of a row line
+  size_t height = 0;  // row lines of a tile
+};
+
+// Read through raw pointers: the listings of a few hundred KiB are long for a debug build.
+Listed ListedTiles(const std::string& listing) {
+  Listed tiles;
+  tiles.digits.resize(listing.size());
+  char* out = tiles.digits.data();
+  size_t labels = 0, row_lines = 0;
+  const char* const stop = listing.data() + listing.size();
+  for (const char *line = listing.data(), *end = line; line < stop; line = end + 1) {
+    end = std::find(line, stop, '\n');
+    if (std::string_view(line, static_cast<size_t>(end - line)).rfind(" .db ", 0) != 0) {
+      ++labels;
       continue;
     }
-    std::string digits;
-    for (const char c : line) {
-      if (c == '0' || c == '1') digits += c;
+    const char* const row = out;
+    for (const char* c = line; c < end; ++c) {
+      if (*c == '0' || *c == '1') *out++ = *c;
     }
-    tiles.back().push_back(digits);
+    tiles.width = static_cast<size_t>(out - row);
+    ++row_lines;
   }
+  tiles.digits.resize(static_cast<size_t>(out - tiles.digits.data()));
+  tiles.height = row_lines / std::max<size_t>(labels, 1);
   return tiles;
 }
 
 // The picture those tiles make at scale 1, a string of '1' (black) and '0' (white) per pixel
 // row; the unused cells of the last row are white.
-std::vector<std::string> Drawn(const std::vector<std::vector<std::string>>& tiles, size_t columns) {
-  const size_t w = tiles[0][0].size(), h = tiles[0].size();
-  const size_t bands = (tiles.size() + columns - 1) / columns;
-  std::vector<std::string> rows(bands * h, std::string(columns * w, '0'));
-  for (size_t t = 0; t < tiles.size(); ++t) {
-    for (size_t y = 0; y < h; ++y)
-      rows[t / columns * h + y].replace(t % columns * w, w, tiles[t][y]);
+std::vector<std::string> Drawn(const Listed& tiles, size_t columns) {
+  const size_t w = tiles.width, h = tiles.height, count = tiles.digits.size() / (w * h);
+  std::vector<std::string> rows((count + columns - 1) / columns * h, std::string(columns * w, '0'));
+  for (size_t t = 0; t < count; ++t) {
+    for (size_t y = 0; y < h; ++y) {
+      rows[t / columns * h + y].replace(t % columns * w, w, tiles.digits, (t * h + y) * w, w);
+    }
   }
   return rows;
 }
 
-// `digits` with every pixel `scale` times, packed as a PNG row of one bit per pixel.
-std::string Packed(const std::string& digits, size_t scale) {
-  std::string packed(digits.size() * scale / 8, '\0');
-  for (size_t x = 0; x < digits.size() * scale; ++x) {
-    if (digits[x / scale] == '1') packed[x / 8] = static_cast<char>(packed[x / 8] | 0x80 >> x % 8);
+// `digits` with every pixel `scale` times, packed as a PNG row of one bit per pixel. `wide` holds
+// each byte value's bits `scale` times over (WideBytes).
+std::string Packed(const std::string& digits, const std::vector<std::string>& wide) {
+  std::string packed;
+  for (size_t x = 0; x < digits.size(); x += 8) {
+    size_t byte = 0;
+    for (size_t k = 0; k < 8; ++k) byte = byte << 1 | (digits[x + k] == '1');
+    packed += wide[byte];
   }
   return packed;
+}
+
+std::vector<std::string> WideBytes(size_t scale) {
+  std::vector<std::string> wide(256, std::string(scale, '\0'));
+  for (size_t value = 0; value < 256; ++value) {
+    for (size_t x = 0; x < 8 * scale; ++x) {
+      if (value >> (7 - x / scale) & 1) wide[value][x / 8] |= static_cast<char>(0x80 >> x % 8);
+    }
+  }
+  return wide;
 }
 
 // "" when `path` is a PNG of two colours, 0 white and 1 black, that ends with IEND and whose
@@ -63,6 +91,7 @@ std::string Compare(const std::string& path, const std::vector<std::string>& wan
   png_structp png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
   png_infop info = png_create_info_struct(png);
   std::string problem, row, want_row;
+  std::vector<std::string> wide;  // (here: libpng's errors jump past the branches below)
   if (setjmp(png_jmpbuf(png))) {
     problem = "libpng refused it";
   } else {
@@ -82,9 +111,10 @@ std::string Compare(const std::string& path, const std::vector<std::string>& wan
       problem = "size " + std::to_string(width) + "x" + std::to_string(height);
     } else {
       row.resize(png_get_rowbytes(png, info));
+      wide = WideBytes(scale);
       for (png_uint_32 y = 0; y < height; ++y) {
         png_read_row(png, reinterpret_cast<png_bytep>(row.data()), nullptr);
-        if (y % scale == 0) want_row = Packed(want[y / scale], scale);
+        if (y % scale == 0) want_row = Packed(want[y / scale], wide);
         if (problem.empty() && row != want_row) problem = "row " + std::to_string(y) + " differs";
       }
       png_read_end(png, nullptr);
