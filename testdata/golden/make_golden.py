@@ -15,6 +15,9 @@ import shlex
 # comment's opening and closing, and what follows a symbol (None: no symbols).
 SYNTAXES = {
     "classic": (" .db ", "%", ";", "", ":"),
+    "ca65": (" .byte ", "%", ";", "", ":"),
+    "sdas": (" .db ", "0b", ";", "", ":"),
+    "gas": (" .byte ", "0b", ";", "", ":"),
     "rgbds": (" db ", "%", ";", "", ":"),
     "wla-dx": (" .db ", "%", ";", "", ":"),
     "sjasmplus": (" db ", "%", ";", "", ""),
