@@ -2,6 +2,7 @@
 
 #include <charconv>
 
+#include "notation/whole_number.h"
 #include "run/quoted.h"
 #include "tiles/syntax.h"
 
@@ -14,12 +15,14 @@ struct OptionName {
   bool takes_value;
 };
 constexpr OptionName kOptions[] = {
-    {"--start", true},        {"--end", true},      {"--count-from", true},
-    {"--skip", true},         {"--shape", true},    {"--syntax", true},
-    {"--label-prefix", true}, {"--png", true},      {"--png-columns", true},
-    {"--png-scale", true},    {"--pixels", false},  {"--no-labels", false},
-    {"--invert", false},      {"--append", false},  {"--vertical", false},
-    {"--help", false},        {"--version", false},
+    {"--start", true},        {"--end", true},       {"--count-from", true},
+    {"--skip", true},         {"--shape", true},     {"--syntax", true},
+    {"--label-prefix", true}, {"--png", true},       {"--png-columns", true},
+    {"--png-scale", true},    {"--pixels", false},   {"--no-labels", false},
+    {"--invert", false},      {"--append", false},   {"--vertical", false},
+    {"--help", false},        {"--version", false},  {"--every-tile", false},
+    {"--glyph", true},        {"--glyph-gap", true}, {"--raw", false},
+    {"--threshold", true},    {"--bin", true},
 };
 
 const OptionName* Known(const std::string& name) {
@@ -48,12 +51,36 @@ std::optional<std::string> ReadWhole(const std::string& name, const std::string&
 std::optional<std::string> ApplyOption(const std::string& name, const std::string& value,
                                        CliRequest* request) {
   RunOptions& o = request->options;
-  if (name == "--start") {
-    o.start_text = value;
-  } else if (name == "--end") {
-    o.end_text = value;
-  } else if (name == "--count-from") {
-    o.tile_number_text = value;
+  if (name == "--start" || name == "--end" || name == "--count-from") {
+    // Val2 reads what it can; a build script wants a typo refused instead.
+    if (const auto problem = WholeNumberProblem(value))
+      return name + " " + Quoted(value) + ": " + *problem;
+    (name == "--start" ? o.start_text
+     : name == "--end" ? o.end_text.emplace()
+                       : o.tile_number_text) = value;
+  } else if (name == "--every-tile") {
+    o.every_tile = true;
+  } else if (name == "--glyph") {
+    const std::optional<GlyphShape> glyph = GlyphNamed(value);
+    if (!glyph) {
+      return "--glyph takes WxH, W 8, 16, 24 or 32 and H 1 to 64 (8x16, 24x21), not " +
+             Quoted(value);
+    }
+    const int32_t gap = o.glyph ? o.glyph->gap : 0;
+    o.glyph = *glyph;
+    o.glyph->gap = gap;
+  } else if (name == "--glyph-gap") {
+    int gap = 0;
+    if (auto error = ReadWhole(name, value, 0, kMaxGlyphGap, &gap)) return error;
+    if (!o.glyph) o.glyph = GlyphShape{0, 0, 0};  // the shape comes with --glyph
+    o.glyph->gap = gap;
+  } else if (name == "--raw") {
+    o.raw = true;
+  } else if (name == "--threshold") {
+    return ReadWhole(name, value, 1, 255, &o.threshold);
+  } else if (name == "--bin") {
+    if (value.empty()) return std::string("--bin needs a file name");
+    request->bin_path = value;
   } else if (name == "--skip") {
     if (value != "even" && value != "odd") return "--skip takes even or odd, not " + Quoted(value);
     o.skip = true;
@@ -106,6 +133,18 @@ std::optional<std::string> ApplyOption(const std::string& name, const std::strin
   return std::nullopt;
 }
 
+// The usage error of options that do not go together with a glyph shape, if any.
+std::optional<std::string> ShapeConflict(const RunOptions& o, const std::string& shape) {
+  if (!o.glyph) return std::nullopt;
+  if (o.glyph->width == 0) return std::string("--glyph-gap goes with --glyph");
+  if (o.vertical)
+    return std::string("--glyph cannot go with --vertical: glyphs are listed in order");
+  if (o.skip) return std::string("--glyph cannot go with --skip: glyphs have no block columns");
+  if (!shape.empty())
+    return "--glyph cannot go with --shape " + Quoted(shape) + ": it is a shape of its own";
+  return std::nullopt;
+}
+
 // `text` with its blanks after commas turned into line breaks where a line would pass 80
 // columns; later lines are indented by `indent`.
 std::string Wrapped(std::string text, size_t indent) {
@@ -130,6 +169,7 @@ std::optional<std::string> ParseCliArgs(const std::vector<std::string>& args, Cl
   std::vector<std::string> paths;
   bool options_end = false;
   std::string picture_option;  // the last --png-columns or --png-scale
+  std::string shape_option;    // the last --shape
   for (size_t i = 0; i < args.size(); ++i) {
     const std::string& arg = args[i];
     if (options_end || arg == "-" || arg.rfind("--", 0) != 0) {
@@ -155,12 +195,14 @@ std::optional<std::string> ParseCliArgs(const std::vector<std::string>& args, Cl
       value = args[i];
     }
     if (auto error = ApplyOption(name, value, request)) return error;
+    if (name == "--shape") shape_option = value;
     if (name.rfind("--png-", 0) == 0) picture_option = name;
   }
   if (request->action != CliRequest::Action::kConvert) return std::nullopt;
   if (!picture_option.empty() && request->picture.path.empty()) {
     return picture_option + " goes with --png";
   }
+  if (const auto error = ShapeConflict(request->options, shape_option)) return error;
   const ListingSyntax& listing = request->options.listing;
   if (!listing.label_prefix.empty()) {
     if (!request->style.labels) {
@@ -194,17 +236,26 @@ std::string CliUsage() {
          "  --vertical           list 8x8 tiles column by column\n"
          "  --skip even|odd      list only the even or only the odd block columns\n"
          "  --shape 8x8|8x12|16x16   (default 8x8)\n"
+         "  --every-tile         also list the whole tiles of a last, partial tile row\n"
+         "  --glyph WxH          glyphs of consecutive bytes, W 8/16/24/32, H 1-64 (8x16)\n"
+         "  --glyph-gap N        bytes skipped after each glyph (24x21 sprites: 1)\n"
          "  --syntax NAME        the assembler's syntax (default classic, \" .db %01101100\")\n"
          "  --pixels             draw each row as a comment: \".\" for 0, \"#\" for 1\n"
          "  --label-prefix TEXT  label lines define the symbol TEXT and the tile number\n"
          "  --png FILE           also draw the listed tiles as a PNG picture, digit 1 black\n"
          "  --png-columns N      tiles per picture row, 1 to 1024 (default 16)\n"
          "  --png-scale N        pixels per tile pixel across and down, 1 to 16 (default 1)\n"
+         "  --bin FILE           also write the bytes the listing spells, for .incbin\n"
+         "  --raw                read INPUT as raw bytes, also when it is a PNG picture\n"
+         "  --threshold N        a picture's pixel is 1 below luminance N (1-255); else a\n"
+         "                       picture must have at most two colours, the darker one 1\n"
          "  --help, --version\n"
          "Syntax names: " +
          Wrapped(SyntaxNames(), 14) +
          "\n"
          "Numbers: $ hexadecimal, % binary, 'c a character code, otherwise decimal.\n"
+         "A PNG picture (told by its first bytes) reads as its 8x8 cells, left to right and\n"
+         "downward, completed to whole block rows.\n"
          "Exit status: 0 listing written, 1 error or nothing to list, 2 usage error.\n";
 }
 

@@ -18,6 +18,7 @@ struct CliRequest {
   RunOptions options;
   TileStyle style;
   PictureOptions picture;  // --png and its options
+  std::string bin_path;    // --bin: empty for none
 };
 
 // Parses the arguments after the program name. Returns the usage error, if any, worded for a

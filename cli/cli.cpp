@@ -2,12 +2,15 @@
 
 #include <filesystem>
 #include <memory>
+#include <vector>
 
 #if !defined(_WIN32)
 #include <fcntl.h>
 #include <sys/stat.h>
 #endif
 
+#include "cli/side_output.h"
+#include "cli/tile_bytes_file.h"
 #include "run/disk_file_system.h"
 #include "run/disk_input.h"
 #include "run/host.h"
@@ -69,6 +72,12 @@ int Print(const std::string& text, std::FILE* out, std::FILE* err) {
   return 1;
 }
 
+// A finished run: its note, if any, on `err`; exit status 0.
+int Done(const RunResult& result, std::FILE* err) {
+  if (!result.note.empty()) std::fprintf(err, "tessary-cli: note: %s\n", result.note.c_str());
+  return 0;
+}
+
 // Why the stream `out`, standard output, cannot take a file, or "" when it can.
 std::string Unwritable(std::FILE* out) {
 #if defined(_WIN32)
@@ -80,11 +89,11 @@ std::string Unwritable(std::FILE* out) {
 #endif
 }
 
-#if defined(TESSARY_HAS_PNG)
 // Whether two outputs, each a path or "-" for `out`, lead into one file, pipe or socket, as
 // /dev/stdout and a redirected standard output do. Devices (a terminal, /dev/null) take both.
 bool OneTarget(const std::string& a, const std::string& b, std::FILE* out) {
 #if defined(_WIN32)
+  (void)a, (void)b, (void)out;
   return false;  // no such names; SameFile compares files
 #else
   struct stat a_stat, b_stat;
@@ -96,56 +105,95 @@ bool OneTarget(const std::string& a, const std::string& b, std::FILE* out) {
 #endif
 }
 
-// Whether the picture would land on the listing: one path, one file by two names, one pipe, or
-// standard output ("-") redirected into the other.
-bool PictureOnListing(FileSystem& files, std::FILE* out, const std::string& picture,
-                      const std::string& listing) {
-  if (picture == listing || OneTarget(picture, listing, out)) return true;
-  if (picture == "-" || listing == "-") {
-    return picture == "-" ? files.SameFile(listing, picture) : files.SameFile(picture, listing);
+// Whether a side output would land on another output: one path, one file by two names, one
+// pipe, or standard output ("-") redirected into the other.
+bool SameOutput(FileSystem& files, std::FILE* out, const std::string& side,
+                const std::string& other) {
+  if (side == other || OneTarget(side, other, out)) return true;
+  if (side == "-" || other == "-") {
+    return side == "-" ? files.SameFile(other, side) : files.SameFile(side, other);
   }
   // Both made absolute first: a path none of whose folders exist stays relative otherwise.
   namespace fs = std::filesystem;
   std::error_code ec;
-  const fs::path a = fs::weakly_canonical(fs::absolute(PathFromUtf8(picture), ec), ec);
-  const fs::path b = fs::weakly_canonical(fs::absolute(PathFromUtf8(listing), ec), ec);
-  return (!ec && a == b) || files.SameFile(picture, listing);
+  const fs::path a = fs::weakly_canonical(fs::absolute(PathFromUtf8(side), ec), ec);
+  const fs::path b = fs::weakly_canonical(fs::absolute(PathFromUtf8(other), ec), ec);
+  return (!ec && a == b) || files.SameFile(side, other);
 }
 
-// The run with a picture beside the listing: the picture is finished before the listing is
-// made final and made final right after it; a failed run puts both back.
-int RunWithPicture(const CliRequest& request, InterruptibleHost& host, FileSystem& files,
-                   std::FILE* out, std::FILE* err) {
-  const RunOptions& options = request.options;
-  const std::string name = "picture file " + Quoted(request.picture.path);
-  std::string problem;
-  if (files.SameFile(options.input_path, request.picture.path)) {
-    problem = name + " is the input file; choose another picture file";
-  } else if (PictureOnListing(files, out, request.picture.path, options.output_path)) {
-    problem = name + " is the output file; choose another picture file";
+// A file written beside the listing: its path, how messages name it, and its writer.
+struct Side {
+  std::string path;
+  std::string kind;  // "picture file"
+  std::unique_ptr<SideOutput> output;
+  std::string name() const { return kind + " " + Quoted(path); }
+};
+
+// The files that the request writes beside the listing, in the order they are made final.
+std::vector<Side> SidesOf(const CliRequest& request, FileSystem& files) {
+  std::vector<Side> sides;
+#if defined(TESSARY_HAS_PNG)
+  if (!request.picture.path.empty()) {
+    sides.push_back({request.picture.path, "picture file", NewTilePicture(files, request.picture)});
   }
-  const std::unique_ptr<TilePicture> picture = NewTilePicture(files, request.picture);
+#endif
+  if (!request.bin_path.empty()) {
+    sides.push_back({request.bin_path, "binary file", NewTileBytesFile(files, request.bin_path)});
+  }
+  return sides;
+}
+
+// Why the side outputs cannot be written where they are asked for, or "".
+std::string SidesProblem(const std::vector<Side>& sides, const RunOptions& options,
+                         FileSystem& files, std::FILE* out) {
+  for (size_t k = 0; k < sides.size(); ++k) {
+    const Side& side = sides[k];
+    const std::string choose = "; choose another " + side.kind;
+    if (files.SameFile(options.input_path, side.path)) {
+      return side.name() + " is the input file" + choose;
+    }
+    if (SameOutput(files, out, side.path, options.output_path)) {
+      return side.name() + " is the output file" + choose;
+    }
+    for (size_t j = 0; j < k; ++j) {
+      if (SameOutput(files, out, side.path, sides[j].path)) {
+        return side.name() + " is the " + sides[j].kind + choose;
+      }
+    }
+  }
+  return "";
+}
+
+// The run with files beside the listing: they are finished before the listing is made final
+// and made final right after it; a failed run puts them all back.
+int RunWithSides(const CliRequest& request, InterruptibleHost& host, FileSystem& files,
+                 std::FILE* out, std::FILE* err) {
+  std::vector<Side> sides = SidesOf(request, files);
+  std::string problem = SidesProblem(sides, request.options, files, out);
   if (problem.empty()) {
-    host.tiles = picture.get();
-    const RunResult result = Run(options, host, files);
+    std::vector<SideOutput*> outputs;
+    for (Side& side : sides) outputs.push_back(side.output.get());
+    FanOutSink fan_out(outputs);
+    host.tiles = &fan_out;
+    const RunResult result = Run(request.options, host, files);
     problem = result.message;
-    if (result.status == RunStatus::kDone && picture->tiles() == 0) {
-      std::fprintf(err, "tessary-cli: no tile listed; %s is not written\n", name.c_str());
-      return 0;
-    }
     if (result.status == RunStatus::kDone) {
-      const std::error_code ec = picture->Commit();
-      if (!ec) return 0;
-      problem = "the listing is written, but not " + name + ": " + ec.message();
+      size_t done = 0;
+      std::error_code ec;
+      while (done < sides.size() && !(ec = sides[done].output->Commit())) ++done;
+      if (done == sides.size()) return Done(result, err);
+      problem = "the listing is written, but not " + sides[done].name() + ": " + ec.message();
+      sides.erase(sides.begin(), sides.begin() + static_cast<ptrdiff_t>(done));
     }
-    if (const std::string left = picture->Rollback(); !left.empty()) {
-      problem += "; " + name + " " + left;
+    for (Side& side : sides) {
+      if (const std::string left = side.output->Rollback(); !left.empty()) {
+        problem += "; " + side.name() + " " + left;
+      }
     }
   }
   std::fprintf(err, "tessary-cli: %s\n", problem.c_str());
   return 1;
 }
-#endif
 
 }  // namespace
 
@@ -171,7 +219,8 @@ int RunCli(const std::vector<std::string>& args, std::FILE* out, std::FILE* err,
   }
   // Else a closed standard output is taken by the first file opened, and looks like it.
   for (const auto& [path, what] : {std::pair{request.options.output_path, "output file"},
-                                   std::pair{request.picture.path, "picture file"}}) {
+                                   std::pair{request.picture.path, "picture file"},
+                                   std::pair{request.bin_path, "binary file"}}) {
     if (const std::string why = path == "-" ? Unwritable(out) : ""; !why.empty()) {
       std::fprintf(err, "tessary-cli: cannot write %s \"-\": %s\n", what, why.c_str());
       return 1;
@@ -179,11 +228,11 @@ int RunCli(const std::vector<std::string>& args, std::FILE* out, std::FILE* err,
   }
   StreamAwareFileSystem stream_aware(files, out);
   InterruptibleHost host(request.style);
-#if defined(TESSARY_HAS_PNG)
-  if (!request.picture.path.empty()) return RunWithPicture(request, host, stream_aware, out, err);
-#endif
+  if (!request.picture.path.empty() || !request.bin_path.empty()) {
+    return RunWithSides(request, host, stream_aware, out, err);
+  }
   const RunResult result = Run(request.options, host, stream_aware);
-  if (result.status == RunStatus::kDone) return 0;
+  if (result.status == RunStatus::kDone) return Done(result, err);
   std::fprintf(err, "tessary-cli: %s\n", result.message.c_str());
   return 1;
 }

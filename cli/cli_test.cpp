@@ -128,11 +128,40 @@ struct ShellCase {
   const char* content;  // of out.asm afterwards, unless null
 };
 
+constexpr char kNoBlockRow[] =
+    "the range from $0 to $64 (100 bytes) holds no whole block row of 128 bytes; nothing to list "
+    "(--every-tile lists its 12 tiles)";
+
 const ShellCase kShellCases[] = {
     {"$T in.bin out.asm", 0, "", "@"},
     {"$T in.bin - >out.asm", 0, "", "@"},
     {"$T --append in.bin out.asm", 0, "", "keep@"},
-    {"$T --end 100 in.bin out.asm", 0, "", ""},  // no whole block row
+    // Regression: a range that lists no tile emptied the output and exited 0.
+    {"$T --end 100 in.bin out.asm", 1, kNoBlockRow, "keep"},
+    {"$T --append --end 100 in.bin out.asm", 1, kNoBlockRow, "keep"},
+    {"head -c 100 in.bin | $T - out.asm", 1, kNoBlockRow, "keep"},
+    {"$T --end 200 in.bin out.asm", 0,
+     "note: the last 72 bytes of the range ($80 to $C8) fill no whole block row of 128 bytes and "
+     "are not listed; --every-tile lists their 9 tiles",
+     nullptr},
+    // Regression: a number that Val2 reads only in part was taken silently.
+    {"$T --start 0x20C in.bin out.asm", 2,
+     "--start \"0x20C\": reads as 0; write hexadecimal as $20C\nTry 'tessary-cli --help'.", "keep"},
+    {"$T --glyph 8x16 --vertical in.bin out.asm", 2,
+     "--glyph cannot go with --vertical: glyphs are listed in order\nTry 'tessary-cli --help'.",
+     "keep"},
+    {"$T --glyph-gap 1 in.bin out.asm", 2,
+     "--glyph-gap goes with --glyph\nTry 'tessary-cli --help'.", "keep"},
+    // The bytes the listing spells, beside it: whole block rows of the range, and 16x16 rows as
+    // the listing spells them, checked against the listing's own digits by the golden cases.
+    {"$T --bin b.bin --end 300 in.bin out.asm 2>/dev/null && head -c 256 in.bin | cmp - b.bin", 0,
+     "", nullptr},
+    {"$T --bin in.bin in.bin out.asm", 1,
+     "binary file \"in.bin\" is the input file; choose another binary file", "keep"},
+    {"$T --bin out.asm in.bin out.asm", 1,
+     "binary file \"out.asm\" is the output file; choose another binary file", "keep"},
+    {"echo keep >b.bin; $T --end 100 --bin b.bin in.bin out.asm; [ $(cat b.bin) = keep ]", 0,
+     kNoBlockRow, "keep"},
     {": >e.bin; $T --end 8 e.bin out.asm", 1, "input file \"e.bin\" is empty; nothing to list",
      "keep"},
     {"$T --start -8 in.bin out.asm", 1, "Start Offset -8 is below 0", "keep"},
@@ -153,7 +182,7 @@ const ShellCase kShellCases[] = {
     {"$T --version | grep -q '^tessary-cli [0-9]'", 0, "", nullptr},
     {"$T --version >/dev/full", 1, "cannot write to standard output", nullptr},
     // Standard input lists as the file does.
-    {"for R in '' '--start 8 --end $300 --vertical' '--shape 8x12 --end $300'; do "
+    {"for R in '' '--start 8 --end $308 --vertical' '--shape 8x12 --end $300'; do "
      "$T $R in.bin f.asm && cat in.bin | $T $R - out.asm && cmp f.asm out.asm || exit; done",
      0, "", nullptr},
     {"printf 'keep me\\r\\n' >out.asm; $T - out.asm <out.asm", 1,
@@ -203,7 +232,9 @@ const ShellCase kShellCases[] = {
     // The picture beside the listing: written with it or not at all. "[ ... ] || exit 9" checks
     // that p.png ("keep") was left alone.
     {"echo keep >p.png; $T --end 100 --png p.png in.bin out.asm; [ $(cat p.png) = keep ] || exit 9",
-     0, "no tile listed; picture file \"p.png\" is not written", ""},
+     0, kNoBlockRow, "keep"},
+    {"$T --png p.png --bin p.png in.bin out.asm", 1,
+     "binary file \"p.png\" is the picture file; choose another binary file", "keep"},
     {"$T --png in.bin in.bin out.asm", 1,
      "picture file \"in.bin\" is the input file; choose another picture file", "keep"},
     {"$T --png ./new.asm in.bin new.asm", 1,

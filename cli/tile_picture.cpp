@@ -36,10 +36,21 @@ void LayOut(const uint8_t* band, size_t size, uint8_t* rows) {
   }
 }
 
+// The same for tiles of any size.
+void LayOutAny(const uint8_t* band, size_t size, uint8_t* rows, size_t tile_bytes,
+               size_t row_bytes) {
+  const size_t stride = size / tile_bytes * row_bytes;
+  for (size_t t = 0; t < size / tile_bytes; ++t) {
+    for (size_t k = 0; k < tile_bytes; ++k) {
+      rows[k / row_bytes * stride + t * row_bytes + k % row_bytes] = band[t * tile_bytes + k];
+    }
+  }
+}
+
 // The encoder is used by one thread at a time: the run's thread until the encoding thread
 // starts, then that thread, which hands each batch's bytes back under the lock. Only the run's
 // thread opens and writes the file, so a signal interrupts its writes as it does the listing's.
-class PngPicture final : public TilePicture {
+class PngPicture final : public SideOutput {
  public:
   PngPicture(FileSystem& files, const PictureOptions& options)
       : files_(files), options_(options), name_("picture file " + Quoted(options.path)) {}
@@ -157,12 +168,14 @@ class PngPicture final : public TilePicture {
   // Lays the bands of `tiles` (`size` bytes, whole bands) out as picture rows for the encoder.
   bool Encode(const uint8_t* tiles, size_t size, bool last) {
     for (const uint8_t* band = tiles; band < tiles + size; band += band_bytes_) {
-      if (tile_bytes_ == 8) {
+      if (tile_bytes_ == 8 && row_bytes_ == 1) {
         LayOut<8, 1>(band, band_bytes_, band_.data());
-      } else if (tile_bytes_ == 12) {
+      } else if (tile_bytes_ == 12 && row_bytes_ == 1) {
         LayOut<12, 1>(band, band_bytes_, band_.data());
-      } else {
+      } else if (tile_bytes_ == 32 && row_bytes_ == 2) {
         LayOut<32, 2>(band, band_bytes_, band_.data());
+      } else {  // glyphs of any other size
+        LayOutAny(band, band_bytes_, band_.data(), tile_bytes_, row_bytes_);
       }
       if (!encoder_.AddRows(band_.data(), rows_)) return false;
     }
@@ -291,7 +304,7 @@ class PngPicture final : public TilePicture {
 
 }  // namespace
 
-std::unique_ptr<TilePicture> NewTilePicture(FileSystem& files, const PictureOptions& options) {
+std::unique_ptr<SideOutput> NewTilePicture(FileSystem& files, const PictureOptions& options) {
   return std::make_unique<PngPicture>(files, options);
 }
 
