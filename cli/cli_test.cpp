@@ -43,6 +43,7 @@ TEST(CliArgsTest, UsageErrors) {
       // Guards against user text breaking a message over lines or sending terminal controls.
       {{"-x\x1B\xC2\x9B\x7F\"\\\xC3\xA9", "a", "b"},
        "unknown option \"-x\\x1B\\u009B\\x7F\\\"" BACKSLASH "\xC3\xA9\""},
+      // Regression: option values and names went into messages raw.
       {{"--nope\x1B[2J=1", "a", "b"}, "unknown option \"--nope\\x1B[2J\""},
       {{"--shape", "8x8\r", "a", "b"}, "--shape takes 8x8, 8x12 or 16x16, not \"8x8\\r\""},
       {{"--label-prefix", "tile\n_", "a", "b"},
@@ -85,7 +86,7 @@ TEST(CliArgsTest, SyntaxNames) {
     for (size_t i = 0; i <= name.size(); ++i) {
       const std::string known = profile.name;
       const std::string wrong =
-          known.substr(0, i) + "#" + known.substr(std::min(i + 1, name.size()));
+          known.substr(0, i) + "#" + known.substr(std::min(i + 1, known.size()));
       EXPECT_TRUE(ParseCliArgs({"--syntax", wrong, "a", "b"}, &r).has_value()) << wrong;
     }
   }
@@ -329,7 +330,8 @@ TEST(CliEndToEndTest, EarlyInterruptCancels) {
       sigaddset(&held, signal_number);
       sigprocmask(SIG_BLOCK, &held, nullptr);
       raise(signal_number);
-      if (chdir(dir.c_str()) == 0 && dup2(open(err.c_str(), O_WRONLY | O_CREAT, 0600), 2) == 2) {
+      if (chdir(dir.c_str()) == 0 &&
+          dup2(open(err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600), 2) == 2) {
         execl(TESSARY_CLI_PATH, "tessary-cli", "in.bin", "out.asm", nullptr);
       }
       _exit(127);

@@ -72,6 +72,7 @@ bool PngEncoder::StartDeflate(uint64_t pixel_bytes) {
 }
 
 bool PngEncoder::AddRows(const uint8_t* rows, size_t count) {
+  if (ended_) return Ended();
   if (setjmp(png_jmpbuf(png_))) return false;
   const size_t width = row_bytes_ * scale_;
   for (const uint8_t* line = rows; line < rows + count * row_bytes_; line += row_bytes_) {
@@ -97,10 +98,18 @@ bool PngEncoder::AddRows(const uint8_t* rows, size_t count) {
 }
 
 bool PngEncoder::End() {
+  if (ended_) return Ended();
+  ended_ = true;
   if (setjmp(png_jmpbuf(png_))) return false;
   if (!Flush(true)) return false;
   png_write_chunk(png_, kIend, nullptr, 0);
   return !out_of_memory_;
+}
+
+// Deflate would wait for the end of a stream that has ended, forever.
+bool PngEncoder::Ended() {
+  problem_ = "the picture was already ended";
+  return false;
 }
 
 void PngEncoder::TakeBytes(std::string* out) {

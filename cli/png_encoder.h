@@ -33,7 +33,8 @@ class PngEncoder {
   bool Begin(size_t row_bytes, uint32_t height, int scale, size_t rows_at_once);
   // Adds `count` rows at scale 1, each `row_bytes` long, one after another.
   bool AddRows(const uint8_t* rows, size_t count);
-  // After the last row: the rest of the picture data and the end chunk.
+  // After the last row: the rest of the picture data and the end chunk. Once only: after it,
+  // AddRows and End fail.
   bool End();
   // Moves the bytes made since the last call into `*out`, which is emptied first.
   void TakeBytes(std::string* out);
@@ -44,6 +45,7 @@ class PngEncoder {
 
  private:
   bool StartDeflate(uint64_t pixel_bytes);
+  bool Ended();
   bool Flush(bool finish);
   bool Deflate(const uint8_t* rows, size_t size, bool finish);
 
@@ -56,6 +58,7 @@ class PngEncoder {
   png_infop info_ = nullptr;
   z_stream zlib_{};
   bool zlib_open_ = false;
+  bool ended_ = false;
   std::string problem_;
   bool out_of_memory_ = false;
   size_t row_bytes_ = 0;  // of a row at scale 1

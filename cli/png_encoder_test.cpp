@@ -65,6 +65,18 @@ TEST(PngEncoderTest, RowsAcrossTheDeflateBuffer) {
   }
 }
 
+// Regression: rows after the end (two batches handed over as the last) were deflated forever.
+TEST(PngEncoderTest, EndsOnce) {
+  PngEncoder encoder;
+  const uint8_t row[2] = {0x81, 0x7E};
+  ASSERT_TRUE(encoder.Begin(2, 1, 1, 2));
+  ASSERT_TRUE(encoder.AddRows(row, 1));
+  ASSERT_TRUE(encoder.End());
+  EXPECT_FALSE(encoder.End());
+  EXPECT_FALSE(encoder.AddRows(row, 1));
+  EXPECT_EQ(encoder.problem(), "the picture was already ended");
+}
+
 // Regression: swapped compression levels went unseen. Small pictures are deflated fully; big
 // ones at scale 1 are stored (for speed), big scaled ones compressed with run lengths.
 TEST(PngEncoderTest, CompressesAsTheSizeAllows) {
