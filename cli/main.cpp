@@ -16,7 +16,7 @@
 
 int main(int argc, char** argv) {
   // First of all: until then an interrupt ends the process instead of cancelling the run.
-  tessary::CatchInterrupts();
+  tessary::CatchInterrupts(-1, "tessary-cli");
 #if !defined(_WIN32)
   // One that came while a parent held the signals back (they stay blocked across exec) is taken
   // now, and RunCli cancels the run before it begins.
