@@ -1,4 +1,4 @@
-// libFuzzer target: Val2 takes any text without crashing, and agrees with a plain reading of
+// libFuzzer target: Val2 and WholeNumberProblem take any text without crashing, and agrees with a plain reading of
 // the texts whose value is easy to tell.
 #include <cstddef>
 #include <cstdint>
@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "notation/val2.h"
+#include "notation/whole_number.h"
 
 namespace {
 
@@ -18,6 +19,9 @@ void Check(bool ok) {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::string_view text(reinterpret_cast<const char*>(data), size);
   const auto value = tessary::Val2(text);
+  // The command line's whole-number check takes any text too, and passes only what Val2 reads.
+  const auto problem = tessary::WholeNumberProblem(text);
+  Check(!problem || value.has_value());
 
   // "$" and one to eight hexadecimal digits: the 32-bit pattern.
   std::string hex(text.substr(text.empty() ? 0 : 1));

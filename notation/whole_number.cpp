@@ -68,7 +68,7 @@ bool IsWhole(const std::string& s, std::string_view original) {
   if (form == '$' || form == '%' || form == '\'') {
     if (sign && original.find('-') >= 4) return false;  // Val2 would not see that "-"
   }
-  const std::string_view rest = std::string_view(s).substr(sign + 1);
+  const std::string_view rest = std::string_view(s).substr(std::min(s.size(), sign + 1));
   if (form == '$') return AllOf(rest, kHex, 1, 8);
   if (form == '%') return AllOf(rest, "01", 1, 30);
   if (form == '\'') {

@@ -41,6 +41,8 @@ TEST(WholeNumberTest, SkippedOrUnreadCharactersAreNamedWithAHint) {
       {"&H", "reads as 0; " + any},
       {"&O8", "reads as 0; " + any},
       {"5$", "reads as 0; " + any},
+      {"-", "reads as 0; " + any},  // regression: a lone sign threw out_of_range
+      {"+", "reads as 0; " + any},
   };
   for (const Case& c : cases) {
     EXPECT_EQ(WholeNumberProblem(c.text), c.problem) << '"' << c.text << '"';
