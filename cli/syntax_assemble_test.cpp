@@ -23,7 +23,8 @@ namespace {
 namespace fs = std::filesystem;
 
 // One listing is these runs one after another: every shape and walk, glyphs one to three bytes
-// wide, inverted, with pixels and with symbol prefixes of three lengths. Tile numbers never repeat, so symbols stay unique.
+// wide, inverted, with pixels and with symbol prefixes of three lengths. Tile numbers never repeat,
+// so symbols stay unique.
 const std::pair<const char*, const char*> kSegments[] = {
     // flags, prefix where symbols exist
     {"--end 1024", ""},
