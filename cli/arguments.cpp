@@ -22,7 +22,8 @@ constexpr OptionName kOptions[] = {
     {"--invert", false},      {"--append", false},   {"--vertical", false},
     {"--help", false},        {"--version", false},  {"--every-tile", false},
     {"--glyph", true},        {"--glyph-gap", true}, {"--raw", false},
-    {"--threshold", true},    {"--bin", true},
+    {"--threshold", true},    {"--bin", true},       {"--unique", false},
+    {"--map", true},
 };
 
 const OptionName* Known(const std::string& name) {
@@ -81,6 +82,12 @@ std::optional<std::string> ApplyOption(const std::string& name, const std::strin
   } else if (name == "--bin") {
     if (value.empty()) return std::string("--bin needs a file name");
     request->bin_path = value;
+  } else if (name == "--unique") {
+    o.unique = true;
+  } else if (name == "--map") {
+    if (value.empty()) return std::string("--map needs a file name");
+    request->map_path = value;
+    o.map = true;
   } else if (name == "--skip") {
     if (value != "even" && value != "odd") return "--skip takes even or odd, not " + Quoted(value);
     o.skip = true;
@@ -145,6 +152,19 @@ std::optional<std::string> ShapeConflict(const RunOptions& o, const std::string&
   return std::nullopt;
 }
 
+// The usage error of --unique or --map with a walk other than the 8x8 row walk, if any.
+std::optional<std::string> CellsConflict(const RunOptions& o, const std::string& shape) {
+  if (!o.unique && !o.map) return std::nullopt;
+  const std::string option = o.unique ? "--unique" : "--map";
+  std::string other;
+  if (o.vertical) other = "--vertical";
+  if (o.skip) other = "--skip";
+  if (o.shape != Shape::k8x8) other = "--shape " + shape;
+  if (o.glyph) other = "--glyph";
+  if (other.empty()) return std::nullopt;
+  return option + " cannot go with " + other + ": it takes every 8x8 cell, row by row";
+}
+
 // `text` with its blanks after commas turned into line breaks where a line would pass 80
 // columns; later lines are indented by `indent`.
 std::string Wrapped(std::string text, size_t indent) {
@@ -203,6 +223,7 @@ std::optional<std::string> ParseCliArgs(const std::vector<std::string>& args, Cl
     return picture_option + " goes with --png";
   }
   if (const auto error = ShapeConflict(request->options, shape_option)) return error;
+  if (const auto error = CellsConflict(request->options, shape_option)) return error;
   const ListingSyntax& listing = request->options.listing;
   if (!listing.label_prefix.empty()) {
     if (!request->style.labels) {
@@ -246,6 +267,10 @@ std::string CliUsage() {
          "  --png-columns N      tiles per picture row, 1 to 1024 (default 16)\n"
          "  --png-scale N        pixels per tile pixel across and down, 1 to 16 (default 1)\n"
          "  --bin FILE           also write the bytes the listing spells, for .incbin\n"
+         "  --unique             list each distinct 8x8 cell once, in order of first use;\n"
+         "                       every cell of the range counts, a partial block row too\n"
+         "  --map FILE           also write the tile number of every cell, a byte each in\n"
+         "                       the syntax (8x8 row walk only; numbers up to $FF)\n"
          "  --raw                read INPUT as raw bytes, also when it is a PNG picture\n"
          "  --threshold N        a picture's pixel is 1 below luminance N (1-255); else a\n"
          "                       picture must have at most two colours, the darker one 1\n"

@@ -19,6 +19,7 @@ struct CliRequest {
   TileStyle style;
   PictureOptions picture;  // --png and its options
   std::string bin_path;    // --bin: empty for none
+  std::string map_path;    // --map: empty for none
 };
 
 // Parses the arguments after the program name. Returns the usage error, if any, worded for a

@@ -9,6 +9,7 @@
 #include <sys/stat.h>
 #endif
 
+#include "cli/map_file.h"
 #include "cli/side_output.h"
 #include "cli/tile_bytes_file.h"
 #include "run/disk_file_system.h"
@@ -57,8 +58,10 @@ class InterruptibleHost : public RunHost {
   bool Yield() override { return !Interrupted(); }
   TileStyle CurrentStyle() override { return style_; }
   TileSink* Tiles() override { return tiles; }
+  MapSink* Map() override { return map; }
 
   TileSink* tiles = nullptr;
+  MapSink* map = nullptr;
 
  private:
   TileStyle style_;
@@ -126,6 +129,7 @@ struct Side {
   std::string path;
   std::string kind;  // "picture file"
   std::unique_ptr<SideOutput> output;
+  MapSink* map = nullptr;  // the map file's: it takes numbers, not tiles
   std::string name() const { return kind + " " + Quoted(path); }
 };
 
@@ -139,6 +143,11 @@ std::vector<Side> SidesOf(const CliRequest& request, FileSystem& files) {
 #endif
   if (!request.bin_path.empty()) {
     sides.push_back({request.bin_path, "binary file", NewTileBytesFile(files, request.bin_path)});
+  }
+  if (!request.map_path.empty()) {
+    auto map = std::make_unique<MapFile>(files, request.map_path, request.options.listing);
+    MapSink* sink = map.get();
+    sides.push_back({request.map_path, "map file", std::move(map), sink});
   }
   return sides;
 }
@@ -172,9 +181,15 @@ int RunWithSides(const CliRequest& request, InterruptibleHost& host, FileSystem&
   std::string problem = SidesProblem(sides, request.options, files, out);
   if (problem.empty()) {
     std::vector<SideOutput*> outputs;
-    for (Side& side : sides) outputs.push_back(side.output.get());
+    for (Side& side : sides) {
+      if (side.map) {
+        host.map = side.map;
+      } else {
+        outputs.push_back(side.output.get());
+      }
+    }
     FanOutSink fan_out(outputs);
-    host.tiles = &fan_out;
+    host.tiles = outputs.empty() ? nullptr : &fan_out;
     const RunResult result = Run(request.options, host, files);
     problem = result.message;
     if (result.status == RunStatus::kDone) {
@@ -218,9 +233,10 @@ int RunCli(const std::vector<std::string>& args, std::FILE* out, std::FILE* err,
     return 1;
   }
   // Else a closed standard output is taken by the first file opened, and looks like it.
-  for (const auto& [path, what] : {std::pair{request.options.output_path, "output file"},
-                                   std::pair{request.picture.path, "picture file"},
-                                   std::pair{request.bin_path, "binary file"}}) {
+  for (const auto& [path, what] :
+       {std::pair{request.options.output_path, "output file"},
+        std::pair{request.picture.path, "picture file"}, std::pair{request.bin_path, "binary file"},
+        std::pair{request.map_path, "map file"}}) {
     if (const std::string why = path == "-" ? Unwritable(out) : ""; !why.empty()) {
       std::fprintf(err, "tessary-cli: cannot write %s \"-\": %s\n", what, why.c_str());
       return 1;
@@ -228,7 +244,7 @@ int RunCli(const std::vector<std::string>& args, std::FILE* out, std::FILE* err,
   }
   StreamAwareFileSystem stream_aware(files, out);
   InterruptibleHost host(request.style);
-  if (!request.picture.path.empty() || !request.bin_path.empty()) {
+  if (!request.picture.path.empty() || !request.bin_path.empty() || !request.map_path.empty()) {
     return RunWithSides(request, host, stream_aware, out, err);
   }
   const RunResult result = Run(request.options, host, stream_aware);

@@ -66,6 +66,13 @@ TEST(CliArgsTest, UsageErrors) {
        "letter or _"},
       {{"--label-prefix", "t", "--no-labels", "a", "b"},
        "--label-prefix needs label lines, and --no-labels leaves them empty"},
+      {{"--unique", "--vertical", "a", "b"},
+       "--unique cannot go with --vertical: it takes every 8x8 cell, row by row"},
+      {{"--map", "m", "--shape", "16x16", "a", "b"},
+       "--map cannot go with --shape 16x16: it takes every 8x8 cell, row by row"},
+      {{"--unique", "--glyph", "8x16", "a", "b"},
+       "--unique cannot go with --glyph: it takes every 8x8 cell, row by row"},
+      {{"--map=", "a", "b"}, "--map needs a file name"},
       {{"--syntax", "C", "--label-prefix", "t", "a", "b"},
        "--label-prefix cannot go with --syntax c, which has no symbols, only comments"},
   };
@@ -163,6 +170,28 @@ const ShellCase kShellCases[] = {
      "binary file \"out.asm\" is the output file; choose another binary file", "keep"},
     {"echo keep >b.bin; $T --end 100 --bin b.bin in.bin out.asm; [ $(cat b.bin) = keep ]", 0,
      kNoBlockRow, "keep"},
+    // The map beside the listing: its symbol, its syntax, its number form, its lines, a partial
+    // block row counted; refused when a number passes $FF, with no map file left.
+    {"head -c 152 /dev/zero >z.bin; $T --unique --map m.s --syntax ca65 --label-prefix t_ z.bin "
+     "out.asm && printf 't_map:\r\n .byte $00,$00,$00,$00,$00,$00,$00,$00,$00,$00,$00,$00,$00,$00,"
+     "$00,$00\r\n .byte $00,$00,$00\r\n' | cmp - m.s",
+     0, "", nullptr},
+    {"head -c 16 /dev/zero >z.bin; $T --map m.c --syntax c --count-from 5 z.bin out.asm && "
+     "printf '0x05,0x06,\r\n' | cmp - m.c",
+     0, "", nullptr},
+    {"$T --map m.s --count-from '$F0' in.bin out.asm; s=$?; [ ! -e m.s ] || exit 9; exit $s", 1,
+     "32 tiles from $F0 do not fit a byte map (tile $100 is the first)", "keep"},
+    {"cat in.bin | $T --unique --map m.s --count-from '$F0' - out.asm; s=$?; [ ! -e m.s ] || exit "
+     "9; "
+     "exit $s",
+     1,
+     "32 distinct tiles from $F0 do not fit a byte map (tile $100 is the first); output file "
+     "\"out.asm\" is left as it was",
+     "keep"},
+    {"$T --map in.bin in.bin out.asm", 1,
+     "map file \"in.bin\" is the input file; choose another map file", "keep"},
+    {"$T --bin m.s --map m.s in.bin out.asm", 1,
+     "map file \"m.s\" is the binary file; choose another map file", "keep"},
     {": >e.bin; $T --end 8 e.bin out.asm", 1, "input file \"e.bin\" is empty; nothing to list",
      "keep"},
     {"$T --start -8 in.bin out.asm", 1, "Start Offset -8 is below 0", "keep"},

@@ -12,9 +12,11 @@
 #include <vector>
 
 #include "cli/cli.h"
+#include "cli/map_file.h"
 #include "run/host.h"
 #include "run/mem_file_system.h"
 #include "run/run.h"
+#include "run/test_png.h"
 #include "testdata/scratch_dir.h"
 
 namespace tessary {
@@ -23,7 +25,8 @@ namespace {
 namespace fs = std::filesystem;
 
 // One listing is these runs one after another: every shape and walk, glyphs one to three bytes
-// wide, inverted, with pixels and with symbol prefixes of three lengths. Tile numbers never repeat, so symbols stay unique.
+// wide, inverted, with pixels and with symbol prefixes of three lengths. Tile numbers never repeat,
+// so symbols stay unique.
 const std::pair<const char*, const char*> kSegments[] = {
     // flags, prefix where symbols exist
     {"--end 1024", ""},
@@ -166,6 +169,88 @@ TEST(SyntaxAssembleTest, EachAssemblerReadsTheBytesTheClassicListingSpells) {
     }
     EXPECT_EQ(found, symbol_at);
     EXPECT_GT(symbol_at.size(), 100u);
+  }
+}
+
+}  // namespace
+}  // namespace tessary
+
+namespace tessary {
+namespace {
+
+// A screen of 7 cells across and 3 down from 4 distinct cells (the blank one first used third),
+// as a one-bit picture: digit 1 black.
+constexpr int kScreen[3][7] = {{1, 2, 0, 2, 1, 1, 3}, {0, 0, 3, 2, 2, 1, 0}, {3, 3, 3, 0, 1, 2, 0}};
+std::string ScreenCell(int kind) {
+  const char* cells[] = {"\0\0\0\0\0\0\0\0", "\x18\x3C\x66\x7E\x66\x66\x66\0",
+                         "\xFF\x81\x81\x81\x81\x81\x81\xFF", "\x01\x02\x04\x08\x10\x20\x40\x80"};
+  return std::string(cells[kind], 8);
+}
+std::string ScreenPicture() {
+  TestPng png(7 * 8, 3 * 8, 1, 0);
+  for (int y = 0; y < 24; ++y) {
+    for (int x = 0; x < 56; ++x) {
+      const char row = ScreenCell(kScreen[y / 8][x / 8])[y % 8];
+      png.samples.push_back(((row >> (7 - x % 8)) & 1) ? 0 : 1);
+    }
+  }
+  return png.File();
+}
+
+// The tile set and map of the screen picture in `syntax`, one after the other.
+std::string TileSetAndMap(const char* syntax, const std::string& prefix) {
+  std::vector<std::string> args = {"--unique", "--map", "map.inc", "--count-from", "$10",
+                                   "--syntax", syntax,  "in.png",  "tiles.inc"};
+  if (!prefix.empty()) args.insert(args.begin(), {"--label-prefix", prefix});
+  CliRequest request;
+  if (auto error = ParseCliArgs(args, &request)) ADD_FAILURE() << *error;
+  MemFileSystem files;
+  files.files["in.png"] = ScreenPicture();
+  MapFile map(files, request.map_path, request.options.listing);
+  struct : FixedStyleHost {
+    using FixedStyleHost::FixedStyleHost;
+    MapSink* Map() override { return map; }
+    MapSink* map;
+  } host(request.style);
+  host.map = &map;
+  EXPECT_EQ(Run(request.options, host, files).status, RunStatus::kDone) << syntax;
+  EXPECT_FALSE(map.Commit());
+  return files.files["tiles.inc"] + files.files["map.inc"];
+}
+
+// Guards against a map or tile set that an assembler rejects or reads as other bytes, a map
+// that names the wrong tiles, and a tile set out of the order of first use.
+TEST(SyntaxAssembleTest, ScreenRebuiltFromTileSetAndMap) {
+  std::string screen, first_uses;
+  for (const auto& row : kScreen) {
+    for (int kind : row) screen += ScreenCell(kind);
+  }
+  for (int kind : {1, 2, 0, 3}) first_uses += ScreenCell(kind);
+  ScratchDir scratch;
+  for (const Assembler& a : kAssemblers) {
+    SCOPED_TRACE(a.syntax);
+    const fs::path dir = scratch.dir() / a.syntax;
+    fs::create_directory(dir);
+    const bool symbols = ProfileOf(*SyntaxNamed(a.syntax)).symbol_tail != nullptr;
+    std::ofstream(dir / "tiles.inc", std::ios::binary)
+        << TileSetAndMap(a.syntax, symbols ? "scr_" : "");
+    std::ofstream(dir / "main") << a.main;
+    const int status =
+        std::system(("cd '" + dir.string() + "' && (" + a.commands + ") >log 2>&1").c_str());
+    ASSERT_EQ(status, 0) << a.commands << "\n" << ReadWholeFile(dir / "log").substr(0, 2000);
+    const std::string bytes = ReadWholeFile(dir / "out.bin");
+    ASSERT_EQ(bytes.size(), 4 * 8 + 21u);
+    EXPECT_TRUE(bytes.substr(0, 32) == first_uses);
+    std::string rebuilt;
+    for (size_t k = 32; k < bytes.size(); ++k) {
+      const int tile = static_cast<uint8_t>(bytes[k]) - 0x10;
+      ASSERT_TRUE(tile >= 0 && tile < 4) << k;
+      rebuilt += bytes.substr(static_cast<size_t>(tile) * 8, 8);
+    }
+    EXPECT_TRUE(rebuilt == screen);
+    if (std::string(a.syntax) == "ca65") {
+      EXPECT_NE(ReadWholeFile(dir / "labels.txt").find("001020 .scr_map"), std::string::npos);
+    }
   }
 }
 

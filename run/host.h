@@ -4,6 +4,7 @@
 
 #include <chrono>
 
+#include "run/map_sink.h"
 #include "run/tile_sink.h"
 #include "tiles/tile_style.h"
 
@@ -32,6 +33,9 @@ class RunHost {
 
   // Where the run hands the bytes of the tiles it lists; nullptr (the default) for nowhere.
   virtual TileSink* Tiles() { return nullptr; }
+
+  // Where a run with RunOptions::map hands the tile number of every cell; nullptr for nowhere.
+  virtual MapSink* Map() { return nullptr; }
 };
 
 // A host with a fixed style that never yields or cancels: the command line, benchmarks, tests.

@@ -38,7 +38,8 @@ Lister::Lister(const ListingFormat& format, SliceReader& reader, Layout layout, 
       host_(host),
       pacer_(host.YieldInterval()),
       style_(host.CurrentStyle()),
-      poll_([this](bool now) { return !(now || pacer_.DueNow()) || YieldNow(); }) {}
+      poll_([this](bool now) { return !(now || pacer_.DueNow()) || YieldNow(); }),
+      first_no_(tile_no) {}
 
 bool Lister::Reaches(int64_t n) {
   if (length >= 0) return n <= length;
@@ -73,6 +74,68 @@ bool Lister::FlushTiles() {
   sink_failed = sink_count_ > 0 && !sink->Tiles(sink_tiles_.get(), sink_count_);
   sink_count_ = 0;
   return !sink_failed;
+}
+
+bool Lister::NumberCells(bool unique, MapSink* cell_map, int64_t count, int32_t across) {
+  numbering_ = true;
+  if (unique) unique_ = std::make_unique<UniqueCells>(cell_map != nullptr);
+  map = cell_map;
+  if (!map) return true;
+  map_cells_.reset(new MapCell[kSinkBatch]);
+  return map->Begin(count, across);
+}
+
+bool Lister::FlushMap() {
+  map_failed = map_count_ > 0 && !map->Cells(map_cells_.get(), map_count_);
+  map_count_ = 0;
+  return !map_failed;
+}
+
+Lister::Fate Lister::Number(const SourceSlice& source, int32_t column, int32_t row) {
+  uint8_t cell[kMaxTileBytes];
+  layout_.gather(source, column, row, cell);
+  if (style_.invert) {
+    for (size_t k = 0; k < 8; ++k) cell[k] = static_cast<uint8_t>(~cell[k]);
+  }
+  int32_t number = TileNo;
+  bool fresh = true;
+  if (unique_) {
+    uint32_t place = 0;
+    fresh = unique_->Add(cell, &place);
+    numbers = unique_->size();
+    if (!fresh) number = first_no_ + static_cast<int32_t>(place);
+  } else {
+    ++numbers;
+  }
+  if (map_full) return Fate::kRepeat;
+  if (map) {
+    if (number < 0 || number > 0xFF) {
+      map_full = true;
+      return Fate::kRepeat;
+    }
+    map_cells_[map_count_++] = {number, !fresh};
+    if (map_count_ == kSinkBatch && !FlushMap()) return Fate::kStop;
+  }
+  return fresh ? Fate::kList : Fate::kRepeat;
+}
+
+int64_t Lister::DistinctCells(const WalkChoice& choice) {
+  UniqueCells seen(false);
+  const auto reaches = [this](int64_t n) { return Reaches(n); };
+  const bool went = WalkListing(choice, reaches, [&](int32_t column, int32_t row) {
+    if (pacer_.Due() && !YieldNow()) return false;
+    const uint64_t lo =
+        static_cast<uint64_t>(row) * layout_.row_bytes + static_cast<uint64_t>(column) * 8;
+    if (!reader_.Covers(lo, lo + layout_.reach) && !Read(lo, lo + layout_.reach)) return false;
+    uint8_t cell[kMaxTileBytes];
+    layout_.gather(reader_.slice(), column, row, cell);
+    if (style_.invert) {
+      for (size_t k = 0; k < 8; ++k) cell[k] = static_cast<uint8_t>(~cell[k]);
+    }
+    seen.Add(cell, nullptr);
+    return true;
+  });
+  return went ? int64_t{seen.size()} : -1;
 }
 
 bool Lister::Flush() {

@@ -11,8 +11,11 @@
 #include "run/column_stash.h"
 #include "run/file_system.h"
 #include "run/host.h"
+#include "run/listing_walk.h"
+#include "run/map_sink.h"
 #include "run/options.h"
 #include "run/slice_reader.h"
+#include "run/unique_cells.h"
 #include "run/yield_pacer.h"
 #include "tiles/emitters.h"
 #include "tiles/glyph.h"
@@ -61,6 +64,10 @@ class Lister {
       const uint64_t hi = lo + (stash ? stash->Reach(column) : layout_.reach);
       if (!reader_.Covers(lo, hi) && !Read(lo, hi)) return false;
       if (stash) stash->Keep(column, row, lo, reader_.slice());
+    }
+    if (numbering_) {
+      const Fate fate = Number(*source, column, row);
+      if (fate != Fate::kList) return fate == Fate::kRepeat;
     }
     if (used_ >= kChunkSize && !Flush()) return false;
     char* const chunk = chunk_.get();
@@ -114,6 +121,19 @@ class Lister {
   // Hands the tiles gathered for the sink over; false (with `sink_failed` set) when it fails.
   bool FlushTiles();
 
+  // From now on every tile position is a cell with a number (8x8 tiles only): with `unique` a
+  // cell is listed only at its first use, and later uses get its number; with `map` the numbers
+  // go there too, `count` cells (-1: not known yet), `across` a picture row. False when the map
+  // refuses them.
+  bool NumberCells(bool unique, MapSink* map, int64_t count, int32_t across);
+
+  // Hands the numbers gathered for the map over; false (with `map_failed` set) when it fails.
+  bool FlushMap();
+
+  // Walks the range once, listing nothing, and counts its distinct cells (after the invert);
+  // -1 when a read stopped it (see `cancelled` and `read_error`). Holds their keys only.
+  int64_t DistinctCells(const WalkChoice& choice);
+
   // Writes what is gathered; false (with `write_error` set) when this or an earlier write failed.
   bool Flush();
 
@@ -127,8 +147,18 @@ class Lister {
   uint64_t bytes_written = 0;
   TileSink* sink = nullptr;  // see GiveTilesTo()
   bool sink_failed = false;
+  MapSink* map = nullptr;  // see NumberCells()
+  bool map_failed = false;
+  // Set once a number for the map passed $FF. The walk then lists and maps nothing more and only
+  // counts on, so that `numbers` ends as the count of numbers the range needs.
+  bool map_full = false;
+  int64_t numbers = 0;  // numbers given out: distinct cells, or every cell without `unique`
+  int32_t FirstTileNo() const { return first_no_; }
 
  private:
+  enum class Fate { kList, kRepeat, kStop };
+  // Numbers the cell at (column, row): whether to list it, skip it, or end the walk.
+  Fate Number(const SourceSlice& source, int32_t column, int32_t row);
   bool YieldNow();
 
   const ListingFormat& format_;
@@ -148,6 +178,11 @@ class Lister {
   // Tiles for the sink, one after another, and room for the last one's inversion.
   std::unique_ptr<uint8_t[]> sink_tiles_;
   size_t sink_count_ = 0;
+  bool numbering_ = false;
+  int32_t first_no_;
+  std::unique_ptr<UniqueCells> unique_;  // null without `unique`
+  std::unique_ptr<MapCell[]> map_cells_;
+  size_t map_count_ = 0;
 };
 
 }  // namespace tessary

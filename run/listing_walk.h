@@ -22,8 +22,13 @@ struct WalkChoice {
 };
 
 inline WalkChoice WalkChoiceOf(const RunOptions& options) {
-  return {options.shape, options.vertical,   options.skip,
-          options.even,  options.every_tile, options.glyph};
+  // Unique tiles and a map take every cell, those of a partial last block row too.
+  return {options.shape,
+          options.vertical,
+          options.skip,
+          options.even,
+          options.every_tile || options.unique || options.map,
+          options.glyph};
 }
 
 // Bytes from one tile row to the next: 128 for 8x8 tiles, 256 for the composite shapes.

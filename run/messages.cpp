@@ -1,5 +1,8 @@
 #include "run/messages.h"
 
+#include <cstdio>
+
+#include "notation/hex2.h"
 #include "run/quoted.h"
 
 namespace tessary::messages {
@@ -33,6 +36,19 @@ std::string StartBelowZero(int32_t start) {
 }
 
 std::string BadLabelPrefix(const std::string& problem) { return "Label prefix " + problem; }
+
+std::string CellsNeedRowWalk() {
+  return "unique tiles and a tile map need 8x8 tiles walked by rows: not vertical, skipped "
+         "columns, another shape or glyphs";
+}
+
+std::string MapTooSmall(int64_t count, bool unique, int32_t first) {
+  const int32_t first_out = first < 0 || first > 0xFF ? first : 0x100;
+  char first_text[16];
+  std::snprintf(first_text, sizeof first_text, "%02X", static_cast<uint32_t>(first_out));
+  return std::to_string(count) + (unique ? " distinct" : "") + " tiles from $" + Hex2(first) +
+         " do not fit a byte map (tile $" + first_text + " is the first)";
+}
 
 std::string CannotOpenInput(const std::string& in, std::error_code ec) {
   return "cannot open input file " + Quoted(in) + ": " + ec.message();

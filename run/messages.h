@@ -13,6 +13,10 @@ std::string EndBelowStart(int32_t start, int32_t end);
 std::string RangeTooShort(int32_t start, int32_t end);
 std::string StartBelowZero(int32_t start);
 std::string BadLabelPrefix(const std::string& problem);
+// Unique tiles or a map asked for with a walk other than the 8x8 row walk.
+std::string CellsNeedRowWalk();
+// `count` numbers from `first` (distinct tiles with `unique`) pass the one byte of a map entry.
+std::string MapTooSmall(int64_t count, bool unique, int32_t first);
 
 // The input file `in`.
 std::string CannotOpenInput(const std::string& in, std::error_code ec);

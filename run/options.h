@@ -21,6 +21,13 @@ struct RunOptions {
   Shape shape = Shape::k8x8;
   // Also list the whole tiles of a last tile row that the range holds only in part.
   bool every_tile = false;
+  // Every cell of the range (each 8 bytes from the start, a picture's own cells only) instead of
+  // the whole block rows, by the 8x8 row walk; a run with another walk fails. With `unique` each
+  // distinct cell is listed once, in order of first use, cells compared as their digits are
+  // written (after the invert); with `map` the listed tile number of every cell goes to the
+  // host's MapSink, and a run whose numbers would pass $FF fails before it writes anything.
+  bool unique = false;
+  bool map = false;
   // How the front end names that option in messages.
   std::string every_tile_name = "--every-tile";
   // Glyphs of consecutive bytes instead of `shape` (and of vertical and skip), every whole

@@ -100,12 +100,21 @@ RunResult WriteListing(const RunOptions& options, RunHost& host, FileSystem& fil
   const auto sink_stopped = [&] {
     return lister.sink->Cancelled() ? cancel() : fail(lister.sink->Problem());
   };
+  const auto map_stopped = [&] {
+    return lister.map->Cancelled() ? cancel() : fail(lister.map->Problem());
+  };
   try {  // memory that runs out here is named with the output's fate
     lister.Start(*output);
+    const int64_t cells =
+        lister.length >= 0 ? ListedTiles(WalkChoiceOf(options), lister.length).count() : -1;
     if (TileSink* tiles = host.Tiles()) {
-      const int64_t count =
-          lister.length >= 0 ? ListedTiles(WalkChoiceOf(options), lister.length).count() : -1;
-      if (!lister.GiveTilesTo(tiles, count)) return sink_stopped();
+      if (!lister.GiveTilesTo(tiles, options.unique ? -1 : cells)) return sink_stopped();
+    }
+    if (options.unique || options.map) {
+      const auto across = static_cast<int32_t>(picture ? (uint64_t{picture->width()} + 7) / 8 : 16);
+      if (!lister.NumberCells(options.unique, options.map ? host.Map() : nullptr, cells, across)) {
+        return map_stopped();
+      }
     }
     WalkListing(
         WalkChoiceOf(options), [&lister](int64_t n) { return lister.Reaches(n); }, lister);
@@ -116,9 +125,14 @@ RunResult WriteListing(const RunOptions& options, RunHost& host, FileSystem& fil
     const std::string& in = options.input_path;
     if (lister.read_error) return fail(ReadFailure(in, lister.read_error, picture));
     if (too_long()) return fail(messages::InputTooLarge(in));
+    if (lister.map_full) {
+      return fail(messages::MapTooSmall(lister.numbers, options.unique, lister.FirstTileNo()));
+    }
+    if (lister.map_failed || (lister.map && !lister.FlushMap())) return map_stopped();
     if (lister.sink_failed || (lister.sink && !lister.FlushTiles())) return sink_stopped();
     // The listing's last chunk, the sink's end, then the listing made final.
     std::error_code ec = lister.Flush() ? std::error_code() : lister.write_error;
+    if (!ec && lister.map && !lister.map->Done()) return map_stopped();
     if (!ec && lister.sink && !lister.sink->Done()) return sink_stopped();
     if (!ec) ec = output->Commit();
     if (ec == std::errc::operation_canceled) return cancel();
@@ -187,6 +201,18 @@ RunResult ListRange(const RunOptions& options, RunHost& host, FileSystem& files,
     return Ended(result, RunStatus::kNothingListed,
                  NothingToList(choice, start, lister.length, options.every_tile_name));
   }
+  // A map that its numbers would not fit is refused here, before anything is written, wherever
+  // the count is known without listing: from the range's length, or by reading a file through
+  // once more for its distinct cells. A stream learns it on the way and puts its outputs back.
+  if (options.map && lister.length >= 0 && (!options.unique || !stream)) {
+    const int64_t count =
+        options.unique ? lister.DistinctCells(choice) : ListedTiles(choice, lister.length).count();
+    if (count < 0) return ReadStopped(lister, in, picture, result);
+    if (result.TileNo < 0 || result.TileNo + count - 1 > 0xFF) {
+      return Ended(result, RunStatus::kFailed,
+                   messages::MapTooSmall(count, options.unique, result.TileNo));
+    }
+  }
   const auto too_long = [&] { return !end && reader.end_known() && reader.end() > max_length; };
   return WriteListing(options, host, files, lister, start, picture, too_long, std::move(result));
 }
@@ -203,6 +229,11 @@ RunResult RunChecked(const RunOptions& options, RunHost& host, FileSystem& files
   const std::string& prefix = options.listing.label_prefix;
   if (const auto problem = prefix.empty() ? std::nullopt : LabelPrefixProblem(prefix)) {
     return Ended(result, RunStatus::kFailed, messages::BadLabelPrefix(*problem));
+  }
+
+  if ((options.unique || options.map) &&
+      (options.glyph || options.shape != Shape::k8x8 || options.vertical || options.skip)) {
+    return Ended(result, RunStatus::kFailed, messages::CellsNeedRowWalk());
   }
 
   const std::string& in = options.input_path;
@@ -253,6 +284,13 @@ RunResult RunChecked(const RunOptions& options, RunHost& host, FileSystem& files
       return Ended(result, RunStatus::kFailed, messages::InputTooLarge(in));
     }
     end = static_cast<int32_t>(*input_size);
+    if (!CheckRange(*start, *end, &result)) return result;
+  }
+  // Unique tiles and a map take a picture's own cells, not the blank ones that complete its
+  // last block row.
+  if (picture && end && (options.unique || options.map) &&
+      static_cast<uint64_t>(*end) > picture->cells() * 8) {
+    end = static_cast<int32_t>(picture->cells() * 8);
     if (!CheckRange(*start, *end, &result)) return result;
   }
   if (input_size && *input_size < 1) {

@@ -1,6 +1,7 @@
 // Whole listings: every folder under testdata/golden holds case.bin (the input), case.flags
 // (tessary-cli options) and case.asm (the expected listing), or instead of case.asm case.message
-// (why the range lists nothing, when no file may be written). Each folder is a test of its own.
+// (why the range lists nothing, when no file may be written), and case.map for a case that
+// writes a map. Each folder is a test of its own.
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -40,8 +41,8 @@ std::string SpelledBytes(const std::string& listing) {
   for (auto it = std::sregex_iterator(listing.begin(), listing.end(), number);
        it != std::sregex_iterator(); ++it) {
     const bool binary = (*it)[1].matched;
-    bytes += static_cast<char>(std::stoi(binary ? (*it)[1].str() : (*it)[2].str(), nullptr,
-                                         binary ? 2 : 16));
+    bytes += static_cast<char>(
+        std::stoi(binary ? (*it)[1].str() : (*it)[2].str(), nullptr, binary ? 2 : 16));
   }
   return bytes;
 }
@@ -85,6 +86,12 @@ TEST_P(GoldenTest, ListingMatchesByteForByte) {
   EXPECT_EQ(RunCli(args, scratch, scratch, files), 0);
   std::fclose(scratch);
   EXPECT_TRUE(files.files["out.bin"] == SpelledBytes(want));
+  // A case with a map (its flags name it out.map) keeps the expected one in case.map.
+  if (fs::exists(dir / "case.map")) {
+    EXPECT_EQ(FirstDifference(ReadWholeFile(dir / "case.map"), files.files["out.map"]), "");
+  } else {
+    EXPECT_EQ(files.files.count("out.map"), 0u);
+  }
 }
 
 INSTANTIATE_TEST_SUITE_P(Cases, GoldenTest, ::testing::ValuesIn(CaseNames()),

@@ -41,30 +41,43 @@ struct SyntaxProfile {
   const char* comment_open;   // "; "
   const char* comment_close;  // "" or " */"
   const char* symbol_tail;    // after a symbol at column 1: ":" or ""; nullptr: no symbols
+  // A map line is `map_head`, then its bytes as `hex_head` and two hexadecimal digits, joined
+  // by "," (" .byte $00,$1F"), then `row_tail`.
+  const char* map_head;  // " .byte " or, for C, ""
+  const char* hex_head;  // "$" or "0x"
 };
 
 // Every profile, in the order of the Syntax values; classic first.
 // clang-format off
 inline constexpr std::array<SyntaxProfile, 16> kSyntaxProfiles = {{
-    // syntax             name         title             head        sep    tail hex   comment     symbol
-    {Syntax::kClassic,   "classic",   "classic (.db)",  " .db %",   ",%",  "", false, "; ", "",    ":"},
-    {Syntax::kCa65,      "ca65",      "ca65 (cc65)",    " .byte %", ",%",  "", false, "; ", "",    ":"},
-    {Syntax::k64tass,    "64tass",    "64tass",         " .byte %", ",%",  "", false, "; ", "",    ""},
-    {Syntax::kAcme,      "acme",      "ACME",           " !byte %", ",%",  "", false, "; ", "",    ""},
-    {Syntax::kDasm,      "dasm",      "DASM",           " .byte %", ",%",  "", false, "; ", "",    ""},
-    {Syntax::kXa,        "xa",        "xa (xa65)",      " .byt %",  ",%",  "", false, "; ", "",    ""},
-    {Syntax::kPasmo,     "pasmo",     "Pasmo",          " db %",    ",%",  "", false, "; ", "",    ":"},
-    {Syntax::kZ80asm,    "z80asm",    "z80asm",         " defb %",  ",%",  "", false, "; ", "",    ":"},
-    {Syntax::kSdas,      "sdas",      "sdas (SDCC)",    " .db 0b",  ",0b", "", false, "; ", "",    ":"},
-    {Syntax::kGas,       "gas",       "GNU as",         " .byte 0b",",0b", "", false, "; ", "",    ":"},
-    {Syntax::kRgbds,     "rgbds",     "RGBDS",          " db %",    ",%",  "", false, "; ", "",    ":"},
-    {Syntax::kWlaDx,     "wla-dx",    "WLA DX",         " .db %",   ",%",  "", false, "; ", "",    ":"},
-    {Syntax::kSjasmplus, "sjasmplus", "SjASMPlus",      " db %",    ",%",  "", false, "; ", "",    ""},
-    {Syntax::kKickass,   "kickass",   "KickAssembler",  " .byte %", ",%",  "", false, "// ", "",   ":"},
-    {Syntax::kVasm,      "vasm",      "vasm (mot)",     " dc.b %",  ",%",  "", false, "; ", "",    ":"},
-    {Syntax::kC,         "c",         "C array",        "0x",       ",0x", ",", true,  "/* ", " */", nullptr},
+    // syntax             name         title             head        sep    tail hex   comment     symbol   map head   hex
+    {Syntax::kClassic,   "classic",   "classic (.db)",  " .db %",   ",%",  "", false, "; ", "",    ":", " .db ",   "$"},
+    {Syntax::kCa65,      "ca65",      "ca65 (cc65)",    " .byte %", ",%",  "", false, "; ", "",    ":", " .byte ", "$"},
+    {Syntax::k64tass,    "64tass",    "64tass",         " .byte %", ",%",  "", false, "; ", "",    "", " .byte ", "$"},
+    {Syntax::kAcme,      "acme",      "ACME",           " !byte %", ",%",  "", false, "; ", "",    "", " !byte ", "$"},
+    {Syntax::kDasm,      "dasm",      "DASM",           " .byte %", ",%",  "", false, "; ", "",    "", " .byte ", "$"},
+    {Syntax::kXa,        "xa",        "xa (xa65)",      " .byt %",  ",%",  "", false, "; ", "",    "", " .byt ",  "$"},
+    {Syntax::kPasmo,     "pasmo",     "Pasmo",          " db %",    ",%",  "", false, "; ", "",    ":", " db ",    "$"},
+    {Syntax::kZ80asm,    "z80asm",    "z80asm",         " defb %",  ",%",  "", false, "; ", "",    ":", " defb ",  "$"},
+    {Syntax::kSdas,      "sdas",      "sdas (SDCC)",    " .db 0b",  ",0b", "", false, "; ", "",    ":", " .db ",   "0x"},
+    {Syntax::kGas,       "gas",       "GNU as",         " .byte 0b",",0b", "", false, "; ", "",    ":", " .byte ", "0x"},
+    {Syntax::kRgbds,     "rgbds",     "RGBDS",          " db %",    ",%",  "", false, "; ", "",    ":", " db ",    "$"},
+    {Syntax::kWlaDx,     "wla-dx",    "WLA DX",         " .db %",   ",%",  "", false, "; ", "",    ":", " .db ",   "$"},
+    {Syntax::kSjasmplus, "sjasmplus", "SjASMPlus",      " db %",    ",%",  "", false, "; ", "",    "", " db ",    "$"},
+    {Syntax::kKickass,   "kickass",   "KickAssembler",  " .byte %", ",%",  "", false, "// ", "",   ":", " .byte ", "$"},
+    {Syntax::kVasm,      "vasm",      "vasm (mot)",     " dc.b %",  ",%",  "", false, "; ", "",    ":", " dc.b ",  "$"},
+    {Syntax::kC,         "c",         "C array",        "0x",       ",0x", ",", true,  "/* ", " */", nullptr, "",        "0x"},
 }};
 // clang-format on
+
+// A map byte must read as hexadecimal in every syntax.
+constexpr bool HexHeadsSet() {
+  for (const SyntaxProfile& p : kSyntaxProfiles) {
+    if (p.hex_head == nullptr || p.hex_head[0] == '\0' || p.map_head == nullptr) return false;
+  }
+  return true;
+}
+static_assert(HexHeadsSet(), "every syntax needs a map directive and a hexadecimal form");
 
 inline const SyntaxProfile& ProfileOf(Syntax syntax) {
   return kSyntaxProfiles[static_cast<size_t>(syntax)];

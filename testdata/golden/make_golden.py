@@ -5,8 +5,9 @@ A small, separate model of the listing (written from the format's description, s
 code with the program), so the golden files do not merely echo the program's own output.
 Understands the flags the cases use: --start/--end/--count-from (decimal or $hex), --no-labels,
 --invert, --vertical, --skip even|odd, --shape 8x8|8x12|16x16, --syntax NAME, --pixels,
---label-prefix TEXT, --every-tile, --glyph WxH, --glyph-gap N. A case whose range lists nothing
-keeps a hand-written case.message instead of case.asm.
+--label-prefix TEXT, --every-tile, --glyph WxH, --glyph-gap N, --unique, --map FILE (the map goes
+to case.map). A case whose range lists nothing keeps a hand-written case.message instead of
+case.asm.
 """
 import pathlib
 import shlex
@@ -37,7 +38,7 @@ def listing(data, flags):
     start, end, count = 0, len(data), 0
     labels, invert, vertical, skip, even, shape = True, False, False, False, True, "8x8"
     syntax, pixels, prefix = "classic", False, ""
-    every, glyph, gap = False, None, 0
+    every, glyph, gap, unique, cell_map = False, None, 0, False, False
     args = iter(shlex.split(flags))
     for arg in args:
         if arg == "--start": start = number(next(args))
@@ -54,12 +55,15 @@ def listing(data, flags):
         elif arg == "--every-tile": every = True
         elif arg == "--glyph": glyph = tuple(int(n) for n in next(args).split("x"))
         elif arg == "--glyph-gap": gap = int(next(args))
+        elif arg == "--unique": unique = True
+        elif arg == "--map": next(args); cell_map = True
         else: raise SystemExit("unknown flag " + arg)
     length = end - start
     buf = data[start:start + length + 256]
     buf = buf + bytes(length + 256 - len(buf))  # past the file: zero bytes
 
     directive, radix, comment, close, symbol = SYNTAXES[syntax]
+    every = every or unique or cell_map  # every cell counts, a partial block row too
 
     def written(v):
         return v ^ 0xFF if invert else v
@@ -129,16 +133,35 @@ def listing(data, flags):
         order = [(c, r) for c in cols for r in rows_of(c)] if vertical else \
                 [(c, r) for r in rows for c in cols] + \
                 [(c, partial) for c in cols if len(rows_of(c)) > len(rows)]
+        seen, numbers = {}, []
         for col, row in order:
+            cell = bytes(written(v) for v in buf[row * 128 + col * 8:row * 128 + col * 8 + 8])
+            if unique and cell in seen:
+                numbers.append(seen[cell])
+                continue
+            seen[cell] = tile_no
+            numbers.append(tile_no)
             label()
             for t in range(8):
                 lines.append(row_line(buf[row * 128 + col * 8 + t]))
-    return "".join(line + "\r\n" for line in lines).encode("ascii")
+    text = "".join(line + "\r\n" for line in lines).encode("ascii")
+    if not cell_map:
+        return text, None
+    # The map: 16 numbers a line, each a byte in the assembler's hexadecimal form.
+    hex_prefix = "0x" if radix in ("0b", "0x") else "$"
+    map_lines = [prefix + "map" + symbol] if prefix and symbol is not None else []
+    for at in range(0, len(numbers), 16):
+        items = [hex_prefix + format(n, "02X") for n in numbers[at:at + 16]]
+        map_lines.append("".join(i + "," for i in items) if radix == "0x" else
+                         directive + ",".join(items))
+    return text, "".join(line + "\r\n" for line in map_lines).encode("ascii")
 
 
 if __name__ == "__main__":
     for case in sorted(pathlib.Path(__file__).parent.iterdir()):
         if (case / "case.bin").exists() and not (case / "case.message").exists():
             flags = (case / "case.flags").read_text().strip()
-            (case / "case.asm").write_bytes(listing((case / "case.bin").read_bytes(), flags))
+            text, cell_map = listing((case / "case.bin").read_bytes(), flags)
+            (case / "case.asm").write_bytes(text)
+            if cell_map is not None: (case / "case.map").write_bytes(cell_map)
             print(case.name)
