@@ -17,6 +17,7 @@
 #include "run/tile_sheet.h"
 #include "ui/check_box.h"
 #include "ui/frm_tessary.h"
+#include "ui/sheet_layout.h"
 #include "ui/test_env.h"
 
 namespace tessary {
@@ -41,11 +42,18 @@ struct PreviewWindow {
   void Box(const char* name, int value) { form.findChild<CheckBox*>(name)->setValue(value); }
   QString Field(const char* name) { return form.findChild<QLineEdit*>(name)->text(); }
   QString Note() { return form.findChild<QLabel*>("lblNote")->text(); }
-  // Where sheet pixel (x, y) of byte `offset`'s cell shows in the view, at the top of the file.
-  QPoint At(uint64_t offset, int x = 3, int y = 4) {
-    const int z = form.findChild<QSpinBox*>("spnZoom")->value();
-    const SheetPoint cell = SheetPointOf(offset / 8 * 8);
-    return QPoint(int(cell.x) * z + x * z, int(cell.y) * z + y * z);
+  // The sheet as the pane lays it out for the range's Start.
+  SheetLayout layout{std::nullopt, 0x80};
+  int Zoom() { return form.findChild<QSpinBox*>("spnZoom")->value(); }
+  // Where pixel (x, y) of the cell of the byte at `offset` shows in the view, at the sheet's top.
+  QPoint At(int64_t offset, int x = 3, int y = 4) {
+    const SheetPoint cell = layout.CellPoint(layout.CellOf(offset));
+    return QPoint(int(cell.x + x) * Zoom(), int(cell.y + y) * Zoom());
+  }
+  // A point inside the byte at `offset`, its fourth pixel.
+  QPoint Byte(int64_t offset) {
+    const SheetPoint at = *layout.PointOf(offset);
+    return QPoint(int(at.x + 3) * Zoom(), int(at.y) * Zoom() + Zoom() / 2);
   }
   QRgb Pixel(QPoint at) { return view->grab().toImage().pixel(at); }
   QString Tip(QPoint at) {
@@ -68,8 +76,8 @@ class TilePreviewTest : public QObject {
   // outlines that lag behind an edit, miss the range's ends, or ignore the shape and Skip/Even.
   void shadingAndOutlinesFollowTheFields() {
     PreviewWindow w;
-    QTRY_VERIFY(w.Pixel(w.At(0x80)) != w.Pixel(w.At(0x40)));  // the file shows, $80 on tinted
-    const QRgb paper = w.Pixel(w.At(0x40));
+    QTRY_VERIFY(w.Pixel(w.At(0x80)) != w.Pixel(w.At(0x700)));  // the file shows, $80 on tinted
+    const QRgb tint = w.Pixel(w.At(0x80));
     struct Case {
       const char *control, *value;
       std::vector<std::pair<uint64_t, bool>> tinted, outlined;
@@ -88,7 +96,7 @@ class TilePreviewTest : public QObject {
       // top row is probed a screen pixel down, below a tile's outline.
       for (const auto& [offset, tinted] : c.tinted) {
         for (const QPoint at : {w.At(offset, 3, 0) + QPoint(0, 1), w.At(offset, 3, 7)}) {
-          QTRY_VERIFY_WITH_TIMEOUT((w.Pixel(at) != paper) == tinted, 500);
+          QTRY_VERIFY_WITH_TIMEOUT((w.Pixel(at) == tint) == tinted, 500);
         }
       }
       for (const auto& [offset, outlined] : c.outlined) {
@@ -144,19 +152,20 @@ class TilePreviewTest : public QObject {
   void tooltipNamesTheTile() {
     PreviewWindow w;
     w.Set({{"txtStart", "$83"}});
+    w.layout = SheetLayout(std::nullopt, 0x83);
     const std::pair<uint64_t, const char*> cases[] = {
         {0x8B, "$008B  ; 11"}, {0x1FF, "$01FB  ; 3F"}, {0x41, "$0041"}, {0x300, "$0300"}};
     for (const auto& [offset, tip] : cases) {
-      QTRY_COMPARE_WITH_TIMEOUT(w.Tip(w.At(offset, 3, int(offset % 8))), QString(tip), 500);
+      QTRY_COMPARE_WITH_TIMEOUT(w.Tip(w.Byte(offset)), QString(tip), 500);
     }
-    QVERIFY(w.Pixel(w.At(0x80, 0, 4)) != w.Pixel(w.At(0x80, 3, 4)));  // outlined from $83
+    QVERIFY(w.Pixel(w.At(0x83, 0, 4)) != w.Pixel(w.At(0x83, 3, 4)));  // outlined from $83
     // Guards against tiles outlined and named under a prefix that the run refuses.
     auto* syntax = w.form.findChild<QComboBox*>("cboSyntax");
     syntax->setCurrentIndex(syntax->findData(QString("kickass")));
     w.Set({{"txtPrefix", "9t"}});
     QTRY_VERIFY_WITH_TIMEOUT(w.Note().startsWith("Label prefix \"9t\""), 500);
-    QCOMPARE(w.Tip(w.At(0x8B, 3, 3)), QString("$008B"));
-    QCOMPARE(w.Pixel(w.At(0x80, 0, 4)), w.Pixel(w.At(0x80, 3, 4)));
+    QCOMPARE(w.Tip(w.Byte(0x8B)), QString("$008B"));
+    QCOMPARE(w.Pixel(w.At(0x83, 0, 4)), w.Pixel(w.At(0x83, 3, 4)));
   }
 
   // A missing file or a range that lists nothing is named in the pane, never in a dialog.
@@ -176,8 +185,11 @@ class TilePreviewTest : public QObject {
         w.Note(), QString("The range from 128 to 132 holds fewer than 8 bytes; nothing to list"),
         500);
     w.Set({{"txtEnd", "$F0"}});
-    QTRY_COMPARE_WITH_TIMEOUT(
-        w.Note(), QString("The range holds no whole tile row of 128 bytes; nothing to list"), 500);
+    QTRY_COMPARE_WITH_TIMEOUT(w.Note(),
+                              QString("The range from $80 to $F0 (112 bytes) holds no whole block "
+                                      "row of 128 bytes; nothing to list (\"Every tile\" lists "
+                                      "its 14 tiles)"),
+                              500);
     QCOMPARE(watch.texts(), QStringList());
   }
 
