@@ -42,13 +42,14 @@ sanitize: deps
 	@cmake --build build-sanitize
 	ctest --test-dir build-sanitize --output-on-failure
 
-# Val2 under libFuzzer with the sanitizers, for FUZZ_SECONDS.
+# Val2, then the picture reader, under libFuzzer with the sanitizers, for FUZZ_SECONDS each.
 fuzz: deps
 	@if ! command -v clang++ >/dev/null; then echo "fuzz: no clang++ here; skipped"; else \
 	  CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
 	    -DTESSARY_FUZZ=ON -DTESSARY_SANITIZE=ON -DTESSARY_WERROR=ON >/dev/null && \
 	  cmake --build build-fuzz && \
-	  build-fuzz/val2_fuzz -max_total_time=$(FUZZ_SECONDS) -max_len=256 -print_final_stats=1; \
+	  build-fuzz/val2_fuzz -max_total_time=$(FUZZ_SECONDS) -max_len=256 -print_final_stats=1 && \
+	  build-fuzz/picture_fuzz -max_total_time=$(FUZZ_SECONDS) -max_len=4096 -print_final_stats=1; \
 	fi
 
 # tessary-cli.exe for 64-bit Windows, static, in $(WINDOWS_BUILD)/cli/ (no window: Qt for

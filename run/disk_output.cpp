@@ -5,9 +5,13 @@
 
 #include <cerrno>
 #include <filesystem>
-#include <random>
+#include <new>
+#include <span>
 #include <string_view>
 
+#include "run/descriptor_io.h"
+#include "run/hidden_file.h"
+#include "run/output_path.h"
 #include "run/quoted.h"
 #include "run/signals.h"
 #include "run/win_path.h"
@@ -23,147 +27,8 @@ namespace {
 
 namespace fs = std::filesystem;
 
-#if defined(_WIN32)
-using FileInfo = struct _stat64;
-constexpr int kCommonFlags = O_BINARY | O_NOINHERIT;
-int OpenFile(const fs::path& path, int flags, int mode) {
-  return _wopen(path.c_str(), flags, mode);
-}
-int Fstat(int fd, FileInfo* info) { return _fstat64(fd, info); }
-int Stat(const fs::path& path, FileInfo* info) { return _wstat64(path.c_str(), info); }
-int Truncate(int fd, uint64_t size) { return _chsize_s(fd, static_cast<long long>(size)); }
-#else
-using FileInfo = struct stat;
-constexpr int kCommonFlags = O_CLOEXEC | O_NOCTTY;
-int OpenFile(const fs::path& path, int flags, int mode) {
-  return ::open(path.c_str(), flags, mode);
-}
-int Fstat(int fd, FileInfo* info) { return fstat(fd, info); }
-int Stat(const fs::path& path, FileInfo* info) { return stat(path.c_str(), info); }
-int Truncate(int fd, uint64_t size) { return ftruncate(fd, static_cast<off_t>(size)); }
-#endif
-
-// Chunks no larger than this go to one write call.
-constexpr size_t kMaxWrite = size_t{1} << 30;
-
-std::error_code LastError() {
-  return std::error_code(errno != 0 ? errno : EIO, std::generic_category());
-}
-
-std::error_code Cancelled() { return std::make_error_code(std::errc::operation_canceled); }
-
-// A path as UTF-8, for messages and names, also on Windows.
-std::string Utf8(const fs::path& path) {
-  const std::u8string text = path.u8string();
-  return std::string(text.begin(), text.end());
-}
-
-// Opens `path`; an open that a signal interrupts is tried again until Interrupted().
-int OpenRetrying(const fs::path& path, int flags, int mode, std::error_code* ec) {
-  for (;;) {
-    errno = 0;
-    const int fd = OpenFile(path, flags | kCommonFlags, mode);
-    if (fd >= 0) return fd;
-    if (errno == EINTR && !Interrupted()) continue;
-    *ec = errno == EINTR ? Cancelled() : LastError();
-    return -1;
-  }
-}
-
-// Writes all of `data`. An interrupted write is tried again; with `cancellable` it fails instead
-// once Interrupted(). (A signal cuts a write to a pipe short rather than failing it.)
-std::error_code WriteAll(int fd, std::string_view data, bool cancellable = true) {
-  while (!data.empty()) {
-    if (cancellable && Interrupted()) return Cancelled();
-    errno = 0;
-    const auto size = static_cast<unsigned>(std::min(data.size(), kMaxWrite));
-    const auto written = ::write(fd, data.data(), size);
-    if (written < 0 && errno != EINTR) return LastError();
-    if (written > 0) data.remove_prefix(static_cast<size_t>(written));
-  }
-  return {};
-}
-
-// Copies all of `from` over the start of `to`, both from their first byte.
-std::error_code CopyContent(int from, int to) {
-  if (::lseek(from, 0, SEEK_SET) != 0 || ::lseek(to, 0, SEEK_SET) != 0) return LastError();
-  std::string buffer(size_t{1} << 20, '\0');
-  for (;;) {
-    errno = 0;
-    const auto got = ::read(from, buffer.data(), static_cast<unsigned>(buffer.size()));
-    if (got < 0 && errno == EINTR) continue;
-    if (got < 0) return LastError();
-    if (got == 0) return {};
-    if (auto ec = WriteAll(to, std::string_view(buffer.data(), static_cast<size_t>(got)), false))
-      return ec;
-  }
-}
-
-// The folder of `path`, "." for a bare file name.
-fs::path FolderOf(const fs::path& path) {
-  return path.has_parent_path() ? path.parent_path() : fs::path(".");
-}
-
-// Creates `.NAME.tessary-XXXXXX` in `folder`, NAME being the file name of `target`, cut to fit
-// the longest file name most file systems allow.
-int CreateHidden(const fs::path& folder, const fs::path& target, int mode, fs::path* made,
-                 std::error_code* ec) {
-  static constexpr char kAlphabet[] =
-      "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
-  static std::minstd_rand draw(std::random_device{}());
-  const std::string base = Utf8(target.filename());
-  size_t keep = std::min<size_t>(base.size(), 255 - 16);
-  while (keep > 0 && keep < base.size() && (base[keep] & 0xC0) == 0x80) --keep;
-  std::string name(1, '.');
-  name.append(base, 0, keep).append(".tessary-");
-  for (int attempt = 0; attempt < 100; ++attempt) {
-    std::string suffix(6, 'X');
-    for (char& c : suffix) c = kAlphabet[draw() % (sizeof kAlphabet - 1)];
-    *made = folder / PathFromUtf8(name + suffix);
-    const int fd = OpenRetrying(*made, O_RDWR | O_CREAT | O_EXCL, mode, ec);
-    if (fd >= 0 || *ec != std::errc::file_exists) return fd;
-  }
-  return -1;
-}
-
-// The descriptor that a path such as /dev/stdout or /proc/self/fd/3 stands for, or -1.
-int DescriptorOf(const fs::path& path) {
-#if defined(_WIN32)
-  (void)path;
-  return -1;
-#else
-  const std::string p = path.lexically_normal().string();
-  if (p == "/dev/stdin") return 0;
-  if (p == "/dev/stdout") return 1;
-  if (p == "/dev/stderr") return 2;
-  const std::string folders[] = {"/dev/fd/", "/proc/self/fd/", "/proc/thread-self/fd/",
-                                 "/proc/" + std::to_string(getpid()) + "/fd/"};
-  for (const std::string& folder : folders) {
-    if (p.size() <= folder.size() || p.compare(0, folder.size(), folder) != 0) continue;
-    const std::string number = p.substr(folder.size());
-    if (number.size() > 9 || number.find_first_not_of("0123456789") != std::string::npos) {
-      return -1;
-    }
-    return std::stoi(number);
-  }
-  return -1;
-#endif
-}
-
-// Follows the symbolic links of `*path` to the file they lead to, also one that does not exist
-// yet, so that the file is written and the links stay. Stops at a descriptor path met on the way
-// and sets `*descriptor` to its number; -1 otherwise.
-std::error_code ResolveLinks(fs::path* path, int* descriptor) {
-  for (int hops = 0; hops < 40; ++hops) {
-    if ((*descriptor = DescriptorOf(*path)) >= 0) return {};
-    std::error_code ec;
-    if (!fs::is_symlink(fs::symlink_status(*path, ec))) return {};
-    const fs::path next = fs::read_symlink(*path, ec);
-    if (ec) return ec;
-    *path = next.is_absolute() ? next : FolderOf(*path) / next;
-  }
-  return std::make_error_code(std::errc::too_many_symbolic_link_levels);
-}
+// Old content is copied aside and back this many bytes at a time.
+constexpr size_t kCopyBuffer = size_t{1} << 20;
 
 // Whether a file made in `folder` and renamed over the existing file `info` would look to the
 // user like that file, rewritten.
@@ -197,7 +62,7 @@ bool TakeOver(int fd, const FileInfo& old) {
 class DiskOutput : public OutputFile {
  public:
   ~DiskOutput() override { CloseOnce(); }
-  std::error_code Write(std::string_view data) final { return WriteAll(fd_, data); }
+  std::error_code Write(std::string_view data) final { return WriteAll(fd_, data, true); }
   std::error_code Commit() final {
     if (state_ != State::kOpen) return std::make_error_code(std::errc::bad_file_descriptor);
     std::error_code ec = Finish();
@@ -207,6 +72,7 @@ class DiskOutput : public OutputFile {
   std::string Rollback() final {
     if (state_ != State::kOpen) return {};
     state_ = State::kRolledBack;
+    const PutBackScope putting_back;  // a second Ctrl-C does not cut it short
     return Undo();
   }
 
@@ -249,10 +115,15 @@ class ThroughOutput final : public DiskOutput {
 // A new file beside the target, renamed over it on Commit() and removed otherwise.
 class RenamingOutput final : public DiskOutput {
  public:
-  RenamingOutput(int fd, fs::path temp, fs::path target)
-      : DiskOutput(fd, true), temp_(std::move(temp)), target_(std::move(target)) {}
+  // `existed`: whether `target` was there before.
+  RenamingOutput(int fd, fs::path temp, fs::path target, bool existed)
+      : DiskOutput(fd, true),
+        temp_(std::move(temp)),
+        target_(std::move(target)),
+        existed_(existed) {}
   ~RenamingOutput() override { Rollback(); }
   bool Restorable() const override { return true; }
+  bool Existed() const override { return existed_; }
 
  private:
   std::error_code Finish() override {
@@ -265,19 +136,24 @@ class RenamingOutput final : public DiskOutput {
     CloseOnce();
     std::error_code ec;
     if (fs::remove(temp_, ec) || !ec) return {};
-    return "is left as it was, but " + Quoted(Utf8(temp_)) + " could not be removed (" +
-           ec.message() + ")";
+    return (existed_ ? "is left as it was, but " : "was not created, but ") +
+           Quoted(Utf8FromPath(temp_)) + " could not be removed (" + ec.message() + ")";
   }
 
   fs::path temp_;
   fs::path target_;
+  bool existed_;
 };
 
-// A file emptied and written in place, its old content kept in `backup` until Commit().
+// A file emptied and written in place, its old content kept in `backup` until Commit(). It is
+// copied back through `buffer`, of kCopyBuffer bytes, taken beforehand.
 class InPlaceOutput final : public DiskOutput {
  public:
-  InPlaceOutput(int fd, int backup_fd, fs::path backup)
-      : DiskOutput(fd, true), backup_fd_(backup_fd), backup_(std::move(backup)) {}
+  InPlaceOutput(int fd, int backup_fd, fs::path backup, std::unique_ptr<char[]> buffer)
+      : DiskOutput(fd, true),
+        backup_fd_(backup_fd),
+        backup_(std::move(backup)),
+        buffer_(std::move(buffer)) {}
   ~InPlaceOutput() override {
     Rollback();
     if (backup_fd_ >= 0) ::close(backup_fd_);
@@ -293,12 +169,12 @@ class InPlaceOutput final : public DiskOutput {
   std::string Undo() override {
     std::error_code ec = close_error_;
     if (fd_ < 0 && !ec) ec = std::make_error_code(std::errc::bad_file_descriptor);
-    if (!ec && Truncate(fd_, 0) != 0) ec = LastError();
-    if (!ec) ec = CopyContent(backup_fd_, fd_);
+    if (!ec) ec = Truncate(fd_, 0);
+    if (!ec) ec = CopyContent(backup_fd_, fd_, false, {buffer_.get(), kCopyBuffer});
     if (!ec) ec = CloseOnce();
     if (ec) {
       return "could not be put back (" + ec.message() + "); its old content is kept in " +
-             Quoted(Utf8(backup_));
+             Quoted(Utf8FromPath(backup_));
     }
     DropBackup();
     return {};
@@ -313,6 +189,7 @@ class InPlaceOutput final : public DiskOutput {
 
   int backup_fd_;
   fs::path backup_;
+  std::unique_ptr<char[]> buffer_;
 };
 
 // Adds to a regular file; cut back to its old length through the same descriptor unless
@@ -327,7 +204,7 @@ class AppendingOutput final : public DiskOutput {
   std::error_code Finish() override { return CloseOnce(); }
   std::string Undo() override {
     std::error_code ec = close_error_;
-    if (!ec && Truncate(fd_, old_size_) != 0) ec = LastError();
+    if (!ec) ec = Truncate(fd_, old_size_);
     CloseOnce();
     if (!ec) return {};
     return "could not be cut back to its old length of " + std::to_string(old_size_) + " bytes (" +
@@ -343,7 +220,7 @@ std::error_code OpenNew(const fs::path& target, std::unique_ptr<OutputFile>* out
   fs::path temp;
   const int fd = CreateHidden(FolderOf(target), target, 0666, &temp, &ec);
   if (fd < 0) return ec;
-  *out = std::make_unique<RenamingOutput>(fd, std::move(temp), target);
+  *out = std::make_unique<RenamingOutput>(fd, std::move(temp), target, false);
   return {};
 }
 
@@ -357,7 +234,7 @@ std::error_code OpenReplacing(int fd, const FileInfo& info, const fs::path& targ
     const int temp_fd = CreateHidden(folder, target, 0600, &temp, &ec);
     if (temp_fd >= 0 && TakeOver(temp_fd, info)) {
       ::close(fd);
-      *out = std::make_unique<RenamingOutput>(temp_fd, std::move(temp), target);
+      *out = std::make_unique<RenamingOutput>(temp_fd, std::move(temp), target, true);
       return {};
     }
     if (temp_fd >= 0) {
@@ -366,29 +243,23 @@ std::error_code OpenReplacing(int fd, const FileInfo& info, const fs::path& targ
     }
     ec.clear();  // written in place after all
   }
-  // The old content goes beside the file when its folder allows, else to the temporary folder.
+  // Taken now: a put-back must not fail for want of memory.
+  std::unique_ptr<char[]> buffer(new (std::nothrow) char[kCopyBuffer]);
   fs::path backup;
-  int backup_fd = CreateHidden(folder, target, 0600, &backup, &ec);
-  if (backup_fd < 0) {
-    const fs::path temp_folder = fs::temp_directory_path(ec);
-    backup_fd = ec ? -1 : CreateHidden(temp_folder, target, 0600, &backup, &ec);
-  }
-  const int old_fd = backup_fd < 0 ? -1 : OpenRetrying(target, O_RDONLY, 0, &ec);
-  if (old_fd >= 0) {
-    ec = CopyContent(old_fd, backup_fd);
-    ::close(old_fd);
-  }
-  if (old_fd >= 0 && !ec && Truncate(fd, 0) != 0) ec = LastError();
-  if (old_fd < 0 || ec) {
+  int backup_fd = -1;
+  ec = buffer ? CopyAside(target, folder, {buffer.get(), kCopyBuffer}, &backup, &backup_fd)
+              : std::make_error_code(std::errc::not_enough_memory);
+  if (!ec) ec = Truncate(fd, 0);
+  if (ec) {
     if (backup_fd >= 0) {
       ::close(backup_fd);
       std::error_code ignored;
       fs::remove(backup, ignored);
     }
     ::close(fd);
-    return ec ? ec : std::make_error_code(std::errc::io_error);
+    return ec;
   }
-  *out = std::make_unique<InPlaceOutput>(fd, backup_fd, std::move(backup));
+  *out = std::make_unique<InPlaceOutput>(fd, backup_fd, std::move(backup), std::move(buffer));
   return {};
 }
 
@@ -396,13 +267,12 @@ std::error_code OpenReplacing(int fd, const FileInfo& info, const fs::path& targ
 
 std::error_code OpenDiskOutput(const std::string& path, bool append,
                                std::unique_ptr<OutputFile>* out) {
-  if (path.empty()) return std::make_error_code(std::errc::no_such_file_or_directory);
-  fs::path target = PathFromUtf8(path);
-  int descriptor = -1;
-  if (std::error_code ec = ResolveLinks(&target, &descriptor)) return ec;
+  OutputTarget resolved;
+  if (std::error_code ec = ResolveOutputPath(path, &resolved)) return ec;
+  const fs::path& target = resolved.file;
 #if !defined(_WIN32)
-  if (descriptor >= 0) {
-    const int fd = ::fcntl(descriptor, F_DUPFD_CLOEXEC, 3);
+  if (resolved.descriptor >= 0) {
+    const int fd = ::fcntl(resolved.descriptor, F_DUPFD_CLOEXEC, 3);
     if (fd < 0) return LastError();
     *out = std::make_unique<ThroughOutput>(fd, true);
     return {};
@@ -415,7 +285,7 @@ std::error_code OpenDiskOutput(const std::string& path, bool append,
   std::error_code ec;
   // Asked before this program holds the file open too.
   if (!append && S_ISREG(info.st_mode) && (ec = CheckNotOpenElsewhere(target))) return ec;
-  const int fd = OpenRetrying(target, O_WRONLY | (append ? O_APPEND : 0), 0, &ec);
+  const int fd = OpenRetrying(target, O_WRONLY | (append ? O_APPEND : 0), 0, true, &ec);
   if (fd < 0) return ec;
   if (Fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
     *out = std::make_unique<ThroughOutput>(fd, true);

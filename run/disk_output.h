@@ -1,4 +1,4 @@
-// Outputs on the real disk: how an output path is written, and how it is put back.
+// Outputs on the real disk: the kinds of output a path is written as, and how each is put back.
 #pragma once
 
 #include <cstdio>
@@ -19,12 +19,14 @@ namespace tessary {
 //   name), with its permissions and group, and renamed over it on Commit(). Symbolic links are
 //   followed, and stay.
 // - Any other regular file is emptied and written in place, after its old content was copied to
-//   `.NAME.tessary-XXXXXX` beside it, or into the temporary folder when its folder cannot be
-//   written. A rollback copies it back; the copy is kept when that fails.
+//   `.NAME.tessary-XXXXXX` beside it, or into the temporary folder ($TMPDIR, else /tmp) when its
+//   folder cannot be written; an interrupt stops that copy. A rollback copies it back; the copy
+//   is kept, and named, when that fails.
 // - An append writes at the end, and a rollback cuts the file back to its old length through the
 //   descriptor it wrote to. What another program appended meanwhile is cut off with it.
+// A rollback runs inside a PutBackScope: a second Ctrl-C does not cut it short.
 // An open or write that a signal interrupts is tried again, or fails with operation_canceled
-// once Interrupted() (run/signals.h).
+// once Interrupted() (run/signals.h); only the open of an existing file is cancelled so.
 std::error_code OpenDiskOutput(const std::string& path, bool append,
                                std::unique_ptr<OutputFile>* out);
 

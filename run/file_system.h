@@ -21,6 +21,8 @@ class OutputFile {
   virtual std::error_code Commit() = 0;
   // True when Rollback() can put back what was there before the output was opened.
   virtual bool Restorable() const = 0;
+  // False when the output is a new file, which Rollback() does not leave behind.
+  virtual bool Existed() const { return true; }
   // Puts the old content back, once. Returns "" when it is as it was and nothing is left behind,
   // else what became of it, worded to follow the output's name in a message (for example
   // "could not be put back (...); its old content is kept in ...").
@@ -71,7 +73,8 @@ class FileSystem {
   // True when both paths name one existing file (not merely the same text).
   virtual bool SameFile(const std::string& a, const std::string& b) = 0;
 
-  // Opens `path` to be replaced or, with `append`, added to (created when missing).
+  // Opens `path` to be replaced or, with `append`, added to (created when missing). An open that
+  // is cancelled (operation_canceled) was waiting on an existing file, and left it as it was.
   virtual std::error_code OpenOutput(const std::string& path, bool append,
                                      std::unique_ptr<OutputFile>* out) = 0;
 };

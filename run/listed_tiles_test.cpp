@@ -131,6 +131,7 @@ TEST(RangeCheckTest, PlanReadsTheFieldsAsTheRunDoes) {
        "the range from 8 to 12 holds fewer than 8 bytes; nothing to list"},
       {"0", "9", "8", 1000, 0, 0, "End Offset 8 is below Start Offset 9; nothing to list"},
       {"0", "-8", "8", 1000, 0, 0, "Start Offset -8 is below 0"},
+      {"0", "$80000000", std::nullopt, 1000, 0, 0, "Start Offset -2147483648 is below 0"},
       {"0", "0", "$100", 0, 0, 0, "the file is empty; nothing to list"},
       {"$1FFFFFFFF", "0", "8", 1000, 0, 0,
        "Hex Count From \"$1FFFFFFFF\" is outside the 32-bit range"},

@@ -17,7 +17,7 @@ struct WalkChoice {
   bool vertical = false;  // 8x8 only
   bool skip = false;      // 8x8 only
   bool even = true;
-  bool every = false;               // also the whole tiles of a partial last tile row
+  bool every = false;                 // also the whole tiles of a partial last tile row
   std::optional<GlyphShape> glyph{};  // glyphs instead of `shape`, each its own tile row
 };
 

@@ -9,8 +9,8 @@ namespace {
 
 class MemOutput : public OutputFile {
  public:
-  MemOutput(MemFileSystem* fs, std::string path, std::string content)
-      : fs_(fs), path_(std::move(path)), content_(std::move(content)) {}
+  MemOutput(MemFileSystem* fs, std::string path, std::string content, bool existed)
+      : fs_(fs), path_(std::move(path)), content_(std::move(content)), existed_(existed) {}
   std::error_code Write(std::string_view data) override {
     if (data.size() > fs_->space || content_.size() > fs_->space - data.size()) {
       return fs_->space_error;
@@ -23,12 +23,14 @@ class MemOutput : public OutputFile {
     return {};
   }
   bool Restorable() const override { return fs_->restorable; }
+  bool Existed() const override { return existed_; }
   std::string Rollback() override { return fs_->rollback_problem; }
 
  private:
   MemFileSystem* fs_;
   std::string path_;
   std::string content_;
+  bool existed_;
 };
 
 // Reads the file in place: it must stay as it is while it is read.
@@ -89,7 +91,7 @@ std::error_code MemFileSystem::OpenOutput(const std::string& path, bool append,
   ++outputs_opened;
   const auto it = files.find(path);
   std::string start = append && it != files.end() ? it->second : std::string();
-  *out = std::make_unique<MemOutput>(this, path, std::move(start));
+  *out = std::make_unique<MemOutput>(this, path, std::move(start), it != files.end());
   return {};
 }
 

@@ -3,29 +3,29 @@
 #include <limits>
 
 #include "notation/val2.h"
-#include "run/quoted.h"
+#include "run/messages.h"
 
 namespace tessary {
 
 std::optional<int32_t> ReadField(const char* field, const std::string& text, std::string* message) {
   const std::optional<int32_t> value = Val2(text);
-  if (!value) *message = std::string(field) + " " + Quoted(text) + " is outside the 32-bit range";
+  if (!value) *message = messages::OutOfRange(field, text);
   return value;
 }
 
-std::optional<int32_t> RangeLength(int32_t start, int32_t end, std::string* message) {
+std::optional<int32_t> RangeLength(int32_t start, int32_t end, std::string* message,
+                                   bool* bad_start) {
+  *bad_start = false;
   if (end < start) {
-    *message = "End Offset " + std::to_string(end) + " is below Start Offset " +
-               std::to_string(start) + "; nothing to list";
+    *message = messages::EndBelowStart(start, end);
     return std::nullopt;
   }
-  // The difference wraps like every 32-bit sum here; a wrapped (negative) length lists nothing.
+  // The difference wraps like every 32-bit sum here, only when the start is below 0.
   const auto length =
       static_cast<int32_t>(static_cast<uint32_t>(end) - static_cast<uint32_t>(start));
   if (length >= 8) return length;
-  *message = "the range from " + std::to_string(start) + " to " + std::to_string(end) +
-             (length < 0 ? " is longer than 2147483647 bytes; nothing to list"
-                         : " holds fewer than 8 bytes; nothing to list");
+  *bad_start = length < 0;
+  *message = *bad_start ? messages::StartBelowZero(start) : messages::RangeTooShort(start, end);
   return std::nullopt;
 }
 
@@ -43,17 +43,18 @@ RangePlan PlanRange(const RunOptions& options, uint64_t file_size) {
     end = ReadField("End Offset", *options.end_text, &plan.problem);
     if (!end) return plan;
   } else if (file_size > static_cast<uint64_t>(std::numeric_limits<int32_t>::max())) {
-    plan.problem = "the file is too large for a 32-bit End Offset";
+    plan.problem = messages::FileTooLarge();
     return plan;
   } else {
     end = static_cast<int32_t>(file_size);
   }
-  const std::optional<int32_t> length = RangeLength(*start, *end, &plan.problem);
+  bool bad_start = false;
+  const std::optional<int32_t> length = RangeLength(*start, *end, &plan.problem, &bad_start);
   if (!length) return plan;
   if (*start < 0) {
-    plan.problem = "Start Offset " + std::to_string(*start) + " is below 0";
+    plan.problem = messages::StartBelowZero(*start);
   } else if (file_size == 0) {
-    plan.problem = "the file is empty; nothing to list";
+    plan.problem = messages::FileEmpty();
   } else {
     plan.length = *length;
   }

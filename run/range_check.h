@@ -13,9 +13,12 @@ namespace tessary {
 // outside the 32-bit range.
 std::optional<int32_t> ReadField(const char* field, const std::string& text, std::string* message);
 
-// The range from `start` to `end`: its length, or std::nullopt with the message of a quiet stop
-// (it ends before it starts, is longer than 2147483647 bytes, or holds fewer than 8 bytes).
-std::optional<int32_t> RangeLength(int32_t start, int32_t end, std::string* message);
+// The range from `start` to `end`: its length, or std::nullopt with `*message` set. That is a
+// quiet stop when the range ends before it starts or holds fewer than 8 bytes, and an error
+// (`*bad_start` set) when its start lies so far below 0 that it would be longer than 2147483647
+// bytes. (A shorter range that starts below 0 is left to the caller.)
+std::optional<int32_t> RangeLength(int32_t start, int32_t end, std::string* message,
+                                   bool* bad_start);
 
 // What a run with `options` would list from a file of `file_size` bytes: its first tile number,
 // its range, and the reason when it would list nothing.

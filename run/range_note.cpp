@@ -40,6 +40,13 @@ int64_t EveryTileExtra(WalkChoice choice, int64_t length) {
 
 }  // namespace
 
+int64_t FirstTileBytes(const WalkChoice& choice) {
+  if (choice.glyph) return choice.glyph->Bytes();
+  int64_t length = 8;
+  while (ListedTiles(choice, length).count() == 0) length += 8;  // 512 at the most
+  return length;
+}
+
 std::string NothingToList(const WalkChoice& choice, int64_t start, int64_t length,
                           std::string_view every_option) {
   std::string text = "the range from " + Hex(start) + " to " + Hex(start + length) + " (" +

@@ -17,6 +17,9 @@ namespace tessary {
 std::string NothingToList(const WalkChoice& choice, int64_t start, int64_t length,
                           std::string_view every_option);
 
+// The fewest bytes from which `choice` lists a tile.
+int64_t FirstTileBytes(const WalkChoice& choice);
+
 // When the walk leaves whole tiles' bytes at the end of the range unlisted (the tiles of a
 // partial last tile row, or the bytes of a partial glyph), a note that says so; std::nullopt
 // when it lists up to the end. "the last 80 bytes of the range ($28C to $2DC) fill no whole

@@ -5,6 +5,8 @@
 
 #include <csignal>
 #include <cstdlib>
+#include <new>
+#include <optional>
 #include <string>
 #include <tuple>
 
@@ -26,6 +28,7 @@ class TestHost : public RunHost {
     if (files != nullptr) read_before_start = files->bytes_read;
   }
   void WalkEnded() override { ++ended; }
+  TileSink* Tiles() override { return sink; }
 
   TileStyle style;
   int yields = 0;
@@ -34,6 +37,7 @@ class TestHost : public RunHost {
   int ended = 0;
   const MemFileSystem* files = nullptr;
   uint64_t read_before_start = 0;
+  TileSink* sink = nullptr;
 };
 
 class RunTest : public ::testing::Test {
@@ -65,9 +69,11 @@ TEST_F(RunTest, NothingToListOrNumbersOutOfRange) {
        "the range from 10 to 10 holds fewer than 8 bytes; nothing to list"},
       {"$20", "$10", "$17", RunStatus::kQuietStop,
        "the range from 16 to 23 holds fewer than 8 bytes; nothing to list"},
-      {"$20", "-2147483648", "2147483647", RunStatus::kQuietStop,  // the difference wraps to -1
-       "the range from -2147483648 to 2147483647 is longer than 2147483647 bytes; nothing to "
-       "list"},
+      // Regression: a start below 0 whose range wraps past 2^31 bytes was called too long.
+      {"$20", "-2147483648", "2147483647", RunStatus::kFailed,
+       "Start Offset -2147483648 is below 0"},
+      {"$20", "$80000000", "$100", RunStatus::kFailed, "Start Offset -2147483648 is below 0"},
+      {"$20", "-2147483647", "0", RunStatus::kFailed, "Start Offset -2147483647 is below 0"},
       {"$100000000", "0", "8", RunStatus::kFailed,
        "Hex Count From \"$100000000\" is outside the 32-bit range"},
       {"0", "-$80000000", "8", RunStatus::kFailed,
@@ -112,11 +118,13 @@ TEST_F(RunTest, GivingUpLeavesTheOldOutputOrSaysWhy) {
   files.files["in.bin"] = std::string(1 << 20, '\x5A');
   options.end_text = "$100000";  // about 18 MB of listing, written in several chunks
   const std::error_code full = std::make_error_code(std::errc::no_space_on_device);
+  const std::string old = "old listing\r\n";
   const struct {
     int cancel_at_yield;
     std::error_code write_error;  // a write past 3 MiB fails with it
     bool restorable;
     std::string rollback_problem, said;  // what the message says of the output
+    bool existed = true;
   } cases[] = {
       {-1, full, true, "", "is left as it was"},
       {-1, full, false, "", "is incomplete"},
@@ -125,10 +133,15 @@ TEST_F(RunTest, GivingUpLeavesTheOldOutputOrSaysWhy) {
       {3, {}, false, "", "is incomplete"},
       // A write that an interrupt cut short.
       {-1, std::make_error_code(std::errc::operation_canceled), true, "", "is left as it was"},
+      // Regression: an output that never existed was said to be left as it was.
+      {-1, full, true, "", "was not created", false},
+      {3, {}, true, "", "was not created", false},
+      {3, {}, false, "", "is incomplete", false},
   };
   host.files = &files;
   for (const auto& c : cases) {
-    files.files["out.asm"] = "old listing\r\n";
+    files.files.erase("out.asm");
+    if (c.existed) files.files["out.asm"] = old;
     files.bytes_read = 1;  // the window shows its busy state before the first read
     host.read_before_start = 99;
     host.cancel_at_yield = c.cancel_at_yield;
@@ -143,12 +156,32 @@ TEST_F(RunTest, GivingUpLeavesTheOldOutputOrSaysWhy) {
     const std::string failed = "cannot write output file \"out.asm\": No space left on device; it ";
     EXPECT_EQ(result.message,
               (cancelled ? "cancelled; output file \"out.asm\" " : failed) + c.said);
-    EXPECT_EQ(files.files["out.asm"], "old listing\r\n");
+    EXPECT_EQ(files.files.count("out.asm") ? files.files["out.asm"] : "(none)",
+              c.existed ? old : "(none)");
     EXPECT_TRUE(c.cancel_at_yield < 0 || result.tiles == c.cancel_at_yield - 1);
     EXPECT_EQ(host.read_before_start, 1u);
   }
-  EXPECT_EQ(host.started, 6);
-  EXPECT_EQ(host.ended, 6);
+  EXPECT_EQ(host.started, 9);
+  EXPECT_EQ(host.ended, 9);
+}
+
+// Regression: a run that ran out of memory put its output back unseen, so a copy that a failed
+// put-back kept went unnamed.
+TEST_F(RunTest, RunningOutOfMemorySaysWhatBecameOfTheOutput) {
+  struct GreedySink : TileSink {
+    bool Ahead(int64_t, int, int) override { return true; }
+    bool Tiles(const uint8_t*, size_t) override { throw std::bad_alloc(); }
+    bool Done() override { return true; }
+    std::string Problem() const override { return {}; }
+  } greedy;
+  host.sink = &greedy;
+  files.files["out.asm"] = "old";
+  files.rollback_problem = "could not be put back (why); its old content is kept in \"copy\"";
+  const RunResult result = Go();
+  EXPECT_EQ(result.status, RunStatus::kFailed);
+  EXPECT_EQ(result.message,
+            "not enough memory for the run; output file \"out.asm\" " + files.rollback_problem);
+  EXPECT_EQ(host.started, host.ended);
 }
 
 // Guards against numbering that goes on from the last run, or skips unlabelled tiles.
@@ -188,18 +221,24 @@ TEST(FromBoxesTest, WhichValuesCountAsSet) {
 }
 
 #if !defined(_WIN32)  // the console's Ctrl-C there; cli/console_interrupt_test.sh checks it
-// Guards against a second Ctrl-C not ending the program at once (the first only cancels), and
-// against one interrupt sent twice at once (as timeout(1) does) ending it half-cancelled.
-TEST(SignalsDeathTest, ASecondCtrlCEndsAtOnce) {
-  auto twice = [](int gap_ms) {
+// Guards against a second Ctrl-C not ending the program at once (the first only cancels),
+// against one interrupt sent twice at once (as timeout(1) does) ending it half-cancelled, and
+// against a second Ctrl-C cutting short the put-back of an output.
+TEST(SignalsDeathTest, ASecondCtrlCEndsAtOnceUnlessAnOutputIsPutBack) {
+  auto twice = [](int gap_ms, bool put_back) {
     CatchInterrupts();
     std::raise(SIGINT);
     ::usleep(static_cast<useconds_t>(gap_ms) * 1000);
+    std::optional<PutBackScope> putting_back;
+    if (put_back) putting_back.emplace();
     if (Interrupted()) std::raise(SIGINT);
+    putting_back.reset();
     std::exit(0);
   };
-  EXPECT_EXIT(twice(0), ::testing::ExitedWithCode(0), "");
-  EXPECT_EXIT(twice(300), ::testing::KilledBySignal(SIGINT), "");
+  EXPECT_EXIT(twice(0, false), ::testing::ExitedWithCode(0), "^$");
+  EXPECT_EXIT(twice(300, false), ::testing::KilledBySignal(SIGINT), "");
+  EXPECT_EXIT(twice(300, true), ::testing::ExitedWithCode(0),
+              "^putting the output file back as it was; wait for it to finish\n$");
 }
 #endif
 
@@ -240,9 +279,25 @@ TEST_F(StreamRunTest, RangeEndsWithTheStreamOrReadsZerosPastIt) {
 
 TEST_F(StreamRunTest, ReadOnlyAsFarAsTheRangeAndCancelledWhileSkippingOrBlocked) {
   files.files["-"] = std::string(1 << 16, '\x5A');
-  options.end_text = "$1000";
-  ASSERT_EQ(Go().status, RunStatus::kDone);
-  EXPECT_LE(files.bytes_read, 0x1000u + 256 + 64);  // the range, the bytes after it, a window
+  // Regression guard: no further than the range's end and the 256 bytes after it, which the
+  // 8x12 mask rows reach (the vertical walk keeps the whole stream and reads exactly that far);
+  // windows of 64 bytes and stream reads of 100 bytes end elsewhere.
+  files.stream_chunk = 100;
+  for (const Shape shape : {Shape::k8x8, Shape::k8x12, Shape::k16x16}) {
+    for (const char* start : {"0", "$48"}) {
+      options.shape = shape;
+      options.start_text = start;
+      options.end_text = "$1000";
+      options.vertical = shape == Shape::k8x8 && start[0] == '$';
+      files.bytes_read = 0;
+      ASSERT_EQ(Go().status, RunStatus::kDone);
+      EXPECT_LE(files.bytes_read, 0x1000u + 256) << start;
+    }
+  }
+  options.shape = Shape::k8x8;
+  options.vertical = false;
+  files.stream_chunk = 4096;
+  const int opened = files.outputs_opened;
 
   options.start_text = "$F000";
   options.end_text = "$F100";
@@ -251,7 +306,7 @@ TEST_F(StreamRunTest, ReadOnlyAsFarAsTheRangeAndCancelledWhileSkippingOrBlocked)
   host.cancel_at_yield = 3;
   EXPECT_EQ(Go().message, "cancelled; nothing was written");
   EXPECT_LT(files.bytes_read, 0xF000u);
-  EXPECT_EQ(files.outputs_opened, 1);
+  EXPECT_EQ(files.outputs_opened, opened);
   // A signal interrupts a blocked open or read: the run asks its host, and goes on unless
   // cancelled.
   files.interrupted_opens = files.interrupted_reads = 1;

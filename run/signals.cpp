@@ -7,6 +7,7 @@
 #include <initializer_list>
 
 #if defined(_WIN32)
+#include <io.h>
 #include <windows.h>
 #else
 #include <time.h>
@@ -19,15 +20,28 @@ namespace {
 // Set from a signal handler or, on Windows, from the console's handler thread.
 std::atomic<bool> interrupted = false;
 std::atomic<int> wake = -1;
+std::atomic<int> put_backs = 0;  // PutBackScopes alive
 static_assert(std::atomic<bool>::is_always_lock_free && std::atomic<int>::is_always_lock_free);
+
+// What an interrupt that would end the process writes while an output is put back.
+constexpr char kPutBackNote[] = "putting the output file back as it was; wait for it to finish\n";
+
+// Writes kPutBackNote to standard error (also from a signal handler).
+void WriteNote() {
+  [[maybe_unused]] const auto ignored = ::write(2, kPutBackNote, sizeof kPutBackNote - 1);
+}
 
 #if defined(_WIN32)
 // Runs on a thread of its own. Ctrl-C and Ctrl-Break cancel the run like SIGINT; a second Ctrl-C
-// is left to the system, which ends the process. Closing the console, logging off or shutting
-// down end the process once this returns, so it waits (the system allows a few seconds) while
-// the run cancels and main() ends the process.
+// is left to the system, which ends the process, unless an output is being put back. Closing the
+// console, logging off or shutting down end the process once this returns, so it waits (the system
+// allows a few seconds) while the run cancels and main() ends the process.
 BOOL WINAPI OnConsoleEvent(DWORD event) {
-  if (interrupted.exchange(true) && event == CTRL_C_EVENT) return FALSE;
+  if (interrupted.exchange(true) && event == CTRL_C_EVENT) {
+    if (put_backs == 0) return FALSE;
+    WriteNote();
+    return TRUE;
+  }
   if (event == CTRL_CLOSE_EVENT || event == CTRL_LOGOFF_EVENT || event == CTRL_SHUTDOWN_EVENT) {
     Sleep(INFINITE);
   }
@@ -52,6 +66,11 @@ extern "C" void OnInterrupt(int signal_number) {
   if (!interrupted) first_at = NowMs();
   const bool again = interrupted.exchange(true);
   if (again && signal_number == SIGINT && NowMs() - first_at >= kRepeatMs) {
+    if (put_backs > 0) {  // what a second Ctrl-C would cut short cannot be put back again
+      WriteNote();
+      errno = saved_errno;
+      return;
+    }
     std::signal(SIGINT, SIG_DFL);  // a second Ctrl-C: stop waiting for the cancel
     std::raise(SIGINT);
     return;
@@ -82,5 +101,9 @@ void CatchInterrupts(int wake_fd) {
 }
 
 bool Interrupted() { return interrupted; }
+
+PutBackScope::PutBackScope() { ++put_backs; }
+
+PutBackScope::~PutBackScope() { --put_backs; }
 
 }  // namespace tessary

@@ -14,6 +14,11 @@
 
 namespace tessary {
 
+std::string Utf8FromPath(const std::filesystem::path& path) {
+  const std::u8string text = path.u8string();
+  return std::string(text.begin(), text.end());
+}
+
 #if defined(_WIN32)
 namespace {
 

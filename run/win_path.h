@@ -16,6 +16,9 @@ namespace tessary {
 // Windows' own. Invalid UTF-8 becomes U+FFFD, which names no file.
 std::filesystem::path PathFromUtf8(const std::string& utf8);
 
+// `path` as UTF-8, for messages and names, also on Windows.
+std::string Utf8FromPath(const std::filesystem::path& path);
+
 // std::fopen for a path, through _wfopen on Windows. Sets errno on failure.
 std::FILE* OpenPath(const std::filesystem::path& path, const char* mode);
 
