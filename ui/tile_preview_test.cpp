@@ -7,6 +7,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QScrollBar>
+#include <QSet>
 #include <QSettings>
 #include <QSpinBox>
 #include <QTest>
@@ -191,6 +192,131 @@ class TilePreviewTest : public QObject {
                                       "its 14 tiles)"),
                               500);
     QCOMPARE(watch.texts(), QStringList());
+  }
+
+  // Byte $1 of a 4-byte header, the range's first byte $4 and a byte past its end $300 hold
+  // $FF. Guards against a sheet laid out from the file's first byte, on which every tile from $4
+  // straddles two cells: the range's first byte begins a band and every listed tile is one
+  // outlined cell. The header is drawn dimmed in the band above, and the cell part before the
+  // file not at all.
+  void sheetStartsAtTheRange() {
+    PreviewWindow w;
+    std::string& in = w.files.files["in"];
+    in[1] = in[4] = in[0x300] = char(0xFF);
+    w.Set({{"txtStart", "$4"}, {"txtEnd", "$104"}});
+    w.layout = SheetLayout(std::nullopt, 4);
+    QCOMPARE(w.layout.PointOf(4)->y, 8);
+    QTRY_VERIFY_WITH_TIMEOUT(w.Pixel(w.Byte(4)) != w.Pixel(w.Byte(5)), 500);
+    const QRgb range_ink = w.Pixel(w.Byte(4)), ink = w.Pixel(w.Byte(0x300));
+    const QRgb early_ink = w.Pixel(w.Byte(1)), early_paper = w.Pixel(w.Byte(0));
+    QCOMPARE(QSet<QRgb>({range_ink, ink, early_ink, early_paper, w.Pixel(w.Byte(5))}).size(), 5);
+    QVERIFY(w.Pixel(w.At(0, 3, 1)) != early_paper);  // the 4 bytes before the file
+    for (int64_t tile = 4; tile < 0x104; tile += 8) {
+      QVERIFY(w.Pixel(w.At(tile, 0, 4)) != w.Pixel(w.At(tile, 3, 4)));  // the left edge
+    }
+    QCOMPARE(w.Pixel(w.At(0x104, 0, 4)), w.Pixel(w.At(0x104, 3, 4)));
+    QCOMPARE(w.Tip(w.Byte(4)), QString("$0004  ; 10"));
+  }
+
+  // 16x4 glyphs with a gap of 2, from $20 to $CF: 17 whole glyphs and 5 bytes. Glyph 1 ($2A) has
+  // a first row of $FF $00 and a second of $0F $00; the gap before it holds $FF. Guards against
+  // glyphs drawn on the 8x8 grid, their gaps drawn, outlines 8 pixels wide or on the partial
+  // glyph, tooltips and drags off the glyph cells, and a glyph problem that keeps its outlines.
+  void glyphsAreCellsOfTheirShape() {
+    PreviewWindow w;
+    std::string& in = w.files.files["in"];
+    in[0x28] = in[0x29] = in[0x2A] = char(0xFF);
+    in[0x2C] = 0x0F;
+    w.Set({{"txtStart", "$20"}, {"txtEnd", "$CF"}, {"txtGlyph", "16x4"}, {"txtGlyphGap", "2"}});
+    w.Box("CGlyph", 1);
+    w.layout = SheetLayout(GlyphShape{16, 4, 2}, 0x20);
+    QTRY_COMPARE_WITH_TIMEOUT(w.Note(),
+                              QString("The last 5 bytes of the range ($CA to $CF) hold no whole "
+                                      "16x4 glyph of 8 bytes and are not listed"),
+                              500);
+    // Row 1 is probed: row 0 of a cell holds the top of its outline.
+    const QRgb ink = w.Pixel(w.At(0x2A, 5, 1)), paper = w.Pixel(w.At(0x2A, 11, 1));
+    QVERIFY(ink != paper);
+    QCOMPARE(w.Pixel(w.At(0x2A, 3, 0) + QPoint(0, 1)), ink);
+    for (int x : {1, 3, 4, 7}) QCOMPARE(w.Pixel(w.At(0x2A, x, 1)), x < 4 ? paper : ink);
+    QCOMPARE(w.Pixel(w.At(0x20, 3, 3)), paper);  // glyph 0, before the gap
+    const auto outlined = [&](int64_t offset, int x) {
+      return w.Pixel(w.At(offset, x, 2) + QPoint(x ? 1 : 0, 0)) != paper;
+    };
+    QVERIFY(outlined(0x2A, 0) && outlined(0x2A, 15) && !outlined(0x2A, 7));
+    QVERIFY(outlined(0xC0, 0) && !outlined(0xCA, 0));  // glyph 16, and the partial one
+    const std::pair<int64_t, const char*> tips[] = {
+        {0x2A + 7, "$002A  ; 11"}, {0xC0, "$00C0  ; 20"}, {0xCC, "$00CC"}};
+    for (const auto& [offset, tip] : tips) QCOMPARE(w.Tip(w.Byte(offset)), QString(tip));
+
+    QTest::mousePress(w.view, Qt::LeftButton, {}, w.At(0x2A, 3, 1));
+    QTest::mouseMove(w.view, w.At(0xD4, 3, 1));
+    QTest::mouseRelease(w.view, Qt::LeftButton, {}, w.At(0xD4, 3, 1));  // glyph 18
+    QCOMPARE(w.Field("txtStart") + w.Field("txtEnd"), QString("$002A$00DC"));
+
+    w.Set({{"txtGlyph", "16x"}});
+    QTRY_VERIFY_WITH_TIMEOUT(w.Note().startsWith("Glyph \"16x\" is no glyph shape"), 500);
+    w.layout = SheetLayout(std::nullopt, 0x2A);
+    QCOMPARE(w.Pixel(w.At(0x2A, 0, 4)), w.Pixel(w.At(0x2A, 3, 4)));
+  }
+
+  // A block row and 28 bytes, $80 to $11C. Guards against the tiles that Every tile adds left
+  // unoutlined, a grayed box counted as set, and a note that does not follow the box.
+  void everyTileOutlinesThePartialRow() {
+    PreviewWindow w;
+    w.Set({{"txtEnd", "$11C"}});
+    const QString unlisted =
+        "The last 28 bytes of the range ($100 to $11C) fill no whole block row of 128 bytes and "
+        "are not listed; \"Every tile\" lists their 3 tiles";
+    const auto outlined = [&](int64_t offset) {
+      return w.Pixel(w.At(offset, 0)) != w.Pixel(w.At(offset));
+    };
+    for (int every : {0, 1, 2}) {
+      w.Box("CEveryTile", every);
+      QTRY_COMPARE_WITH_TIMEOUT(
+          w.Note(),
+          every == 1 ? "The last 4 bytes of the range ($118 to $11C) hold no whole tile and are "
+                       "not listed"
+                     : unlisted,
+          500);
+      QCOMPARE(outlined(0x100) && outlined(0x110), every == 1);
+      QVERIFY(outlined(0xF8) && !outlined(0x118));
+    }
+  }
+
+  // Guards against the layout's sums at their edges: each byte of the first band and of the
+  // two from the range's start on shows at a pixel of its cell that leads back to it, or lies
+  // in a gap; the start begins a band; a drag before the file selects nothing.
+  void layoutMapsBytesAndPixels() {
+    const std::pair<std::optional<GlyphShape>, int64_t> layouts[] = {
+        {std::nullopt, 0},          {std::nullopt, 4},        {std::nullopt, 0x7FFFFF81},
+        {GlyphShape{24, 21, 1}, 5}, {GlyphShape{8, 1, 0}, 3}, {GlyphShape{32, 64, 65536}, 70000}};
+    for (const auto& [glyph, start] : layouts) {
+      const SheetLayout layout(glyph, start);
+      const int64_t first = layout.CellStart(0);
+      QVERIFY(first <= 0 && first > -layout.BandBytes());
+      QCOMPARE(layout.CellOf(first - 1), int64_t{-1});
+      QCOMPARE(layout.PointOf(first - 1).has_value(), false);
+      const int64_t start_cell = layout.CellOf(start);
+      QCOMPARE(layout.CellStart(start_cell), start);
+      QCOMPARE(start_cell % 16, int64_t{0});
+      for (int64_t cell = 0; cell < start_cell + 32;
+           cell = cell == 15 ? std::max<int64_t>(16, start_cell) : cell + 1) {
+        const SheetPoint corner = layout.CellPoint(cell);
+        const int64_t cell_start = layout.CellStart(cell);
+        for (int64_t offset = cell_start; offset < cell_start + layout.stride(); ++offset) {
+          const std::optional<SheetPoint> at = layout.PointOf(offset);
+          QCOMPARE(at.has_value(), offset - cell_start < layout.CellBytes());
+          if (!at) break;
+          QVERIFY(at->x >= corner.x && at->x + 8 <= corner.x + layout.cell_width());
+          QVERIFY(at->y >= corner.y && at->y < corner.y + layout.cell_height());
+          QCOMPARE(layout.OffsetAt(at->x, at->y), offset);
+          QCOMPARE(layout.OffsetAt(at->x + 7, at->y), offset);
+        }
+      }
+      const ByteRange none = layout.DragRange(Shape::k8x8, first, first);
+      QVERIFY(none.start == none.end || first == 0);
+    }
   }
 
   // Guards against a pane that overlaps the controls, shows fewer than four block rows at 8x in
