@@ -254,6 +254,13 @@ class TilePreviewTest : public QObject {
     QTest::mouseRelease(w.view, Qt::LeftButton, {}, w.At(0xD4, 3, 1));  // glyph 18
     QCOMPARE(w.Field("txtStart") + w.Field("txtEnd"), QString("$002A$00DC"));
 
+    // A gap wider than the glyphs, which the pane reads one by one: glyph 1 at $8C.
+    in[0x8C] = char(0xFF);
+    w.Set({{"txtGlyphGap", "100"}});
+    w.layout = SheetLayout(GlyphShape{16, 4, 100}, 0x20);
+    QTRY_COMPARE_WITH_TIMEOUT(w.Pixel(w.At(0x8C, 5, 0) + QPoint(0, 1)), ink, 500);
+    QCOMPARE(w.Pixel(w.At(0x8C, 11, 0) + QPoint(0, 1)), paper);
+
     w.Set({{"txtGlyph", "16x"}});
     QTRY_VERIFY_WITH_TIMEOUT(w.Note().startsWith("Glyph \"16x\" is no glyph shape"), 500);
     w.layout = SheetLayout(std::nullopt, 0x2A);
