@@ -254,17 +254,18 @@ class TilePreviewTest : public QObject {
     QTest::mouseRelease(w.view, Qt::LeftButton, {}, w.At(0xD4, 3, 1));  // glyph 18
     QCOMPARE(w.Field("txtStart") + w.Field("txtEnd"), QString("$002A$00DC"));
 
-    // A gap wider than the glyphs, which the pane reads one by one: glyph 1 at $8C.
-    in[0x8C] = char(0xFF);
-    w.Set({{"txtGlyphGap", "100"}});
+    // A gap wider than the glyphs, which the pane reads one by one: glyph 1 at $8C, its second
+    // row $F0 $00, and the range's end in its gap.
+    in[0x8E] = char(0xF0);
+    w.Set({{"txtStart", "$20"}, {"txtEnd", "$CF"}, {"txtGlyphGap", "100"}});
     w.layout = SheetLayout(GlyphShape{16, 4, 100}, 0x20);
-    QTRY_COMPARE_WITH_TIMEOUT(w.Pixel(w.At(0x8C, 5, 0) + QPoint(0, 1)), ink, 500);
-    QCOMPARE(w.Pixel(w.At(0x8C, 11, 0) + QPoint(0, 1)), paper);
+    QTRY_COMPARE_WITH_TIMEOUT(w.Note(), QString(), 500);
+    for (int x : {1, 5, 11}) QCOMPARE(w.Pixel(w.At(0x8C, x, 1)), x == 1 ? ink : paper);
 
     w.Set({{"txtGlyph", "16x"}});
     QTRY_VERIFY_WITH_TIMEOUT(w.Note().startsWith("Glyph \"16x\" is no glyph shape"), 500);
-    w.layout = SheetLayout(std::nullopt, 0x2A);
-    QCOMPARE(w.Pixel(w.At(0x2A, 0, 4)), w.Pixel(w.At(0x2A, 3, 4)));
+    w.layout = SheetLayout(std::nullopt, 0x20);
+    QCOMPARE(w.Pixel(w.At(0x20, 0, 4)), w.Pixel(w.At(0x20, 3, 4)));
   }
 
   // A block row and 28 bytes, $80 to $11C. Guards against the tiles that Every tile adds left
