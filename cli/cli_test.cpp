@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -9,13 +10,24 @@
 #include "testdata/scratch_dir.h"
 
 #if !defined(_WIN32)
+#include <fcntl.h>
+#include <sys/wait.h>
 #include <unistd.h>
+
+#include <csignal>
 #endif
 
 namespace tessary {
 namespace {
 
 namespace fs = std::filesystem;
+
+// How a message shows a backslash: Windows paths are full of them.
+#if defined(_WIN32)
+#define BACKSLASH "\\"
+#else
+#define BACKSLASH "\\\\"
+#endif
 
 // The golden listings check the options through their output; these check what they cannot.
 TEST(CliArgsTest, UsageErrors) {
@@ -30,16 +42,28 @@ TEST(CliArgsTest, UsageErrors) {
       {{"--frobnicate", "a", "b"}, "unknown option \"--frobnicate\""},
       // Guards against user text breaking a message over lines or sending terminal controls.
       {{"-x\x1B\xC2\x9B\x7F\"\\\xC3\xA9", "a", "b"},
-       "unknown option \"-x\\x1B\\u009B\\x7F\\\"\\\\\xC3\xA9\""},
+       "unknown option \"-x\\x1B\\u009B\\x7F\\\"" BACKSLASH "\xC3\xA9\""},
+      // Regression: option values and names went into messages raw.
+      {{"--nope\x1B[2J=1", "a", "b"}, "unknown option \"--nope\\x1B[2J\""},
+      {{"--shape", "8x8\r", "a", "b"}, "--shape takes 8x8, 8x12 or 16x16, not \"8x8\\r\""},
+      {{"--label-prefix", "tile\n_", "a", "b"},
+       "--label-prefix \"tile\\n_\" is not a symbol name: use letters, digits and _, and begin "
+       "with a letter or _"},
+      // Regression: a Windows path showed every backslash doubled.
+      {{"--skip", "Z:\\tmp\\odd", "a", "b"},
+       "--skip takes even or odd, not \"Z:" BACKSLASH "tmp" BACKSLASH "odd\""},
       {{"a", "b", "--end"}, "--end needs a value"},
       {{"--end", "--vertical", "a", "b"}, "--end needs a value"},
       {{"--invert=yes", "a", "b"}, "--invert takes no value"},
-      {{"--syntax", "masm", "a", "b"},
+      {{"--syntax", "ca6\x1B", "a", "b"},
        "--syntax takes one of classic, ca65, 64tass, acme, dasm, xa, pasmo, z80asm, sdas, gas, "
-       "rgbds, wla-dx, sjasmplus, kickass, vasm, c; not \"masm\""},
+       "rgbds, wla-dx, sjasmplus, kickass, vasm, c; not \"ca6\\x1B\""},
       {{"--label-prefix", "9lives", "a", "b"},
        "--label-prefix \"9lives\" is not a symbol name: use letters, digits and _, and begin with "
        "a letter or _"},
+      {{"--label-prefix=", "a", "b"},
+       "--label-prefix \"\" is not a symbol name: use letters, digits and _, and begin with a "
+       "letter or _"},
       {{"--label-prefix", "t", "--no-labels", "a", "b"},
        "--label-prefix needs label lines, and --no-labels leaves them empty"},
       {{"--syntax", "C", "--label-prefix", "t", "a", "b"},
@@ -48,6 +72,23 @@ TEST(CliArgsTest, UsageErrors) {
   for (const auto& c : cases) {
     CliRequest r;
     EXPECT_EQ(ParseCliArgs(c.args, &r).value_or("(accepted)"), c.error);
+  }
+}
+
+// Every syntax by its name in any letter case, and none by a name with any letter changed.
+TEST(CliArgsTest, SyntaxNames) {
+  for (const SyntaxProfile& profile : kSyntaxProfiles) {
+    std::string name = profile.name;
+    for (char& c : name) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    CliRequest r;
+    EXPECT_EQ(ParseCliArgs({"--syntax", name, "a", "b"}, &r).value_or("(accepted)"), "(accepted)");
+    EXPECT_EQ(r.options.listing.syntax, profile.syntax) << name;
+    for (size_t i = 0; i <= name.size(); ++i) {
+      const std::string known = profile.name;
+      const std::string wrong =
+          known.substr(0, i) + "#" + known.substr(std::min(i + 1, known.size()));
+      EXPECT_TRUE(ParseCliArgs({"--syntax", wrong, "a", "b"}, &r).has_value()) << wrong;
+    }
   }
 }
 
@@ -88,11 +129,40 @@ struct ShellCase {
   const char* content;  // of out.asm afterwards, unless null
 };
 
+constexpr char kNoBlockRow[] =
+    "the range from $0 to $64 (100 bytes) holds no whole block row of 128 bytes; nothing to list "
+    "(--every-tile lists its 12 tiles)";
+
 const ShellCase kShellCases[] = {
     {"$T in.bin out.asm", 0, "", "@"},
     {"$T in.bin - >out.asm", 0, "", "@"},
     {"$T --append in.bin out.asm", 0, "", "keep@"},
-    {"$T --end 100 in.bin out.asm", 0, "", ""},  // no whole block row
+    // Regression: a range that lists no tile emptied the output and exited 0.
+    {"$T --end 100 in.bin out.asm", 1, kNoBlockRow, "keep"},
+    {"$T --append --end 100 in.bin out.asm", 1, kNoBlockRow, "keep"},
+    {"head -c 100 in.bin | $T - out.asm", 1, kNoBlockRow, "keep"},
+    {"$T --end 200 in.bin out.asm", 0,
+     "note: the last 72 bytes of the range ($80 to $C8) fill no whole block row of 128 bytes and "
+     "are not listed; --every-tile lists their 9 tiles",
+     nullptr},
+    // Regression: a number that Val2 reads only in part was taken silently.
+    {"$T --start 0x20C in.bin out.asm", 2,
+     "--start \"0x20C\": reads as 0; write hexadecimal as $20C\nTry 'tessary-cli --help'.", "keep"},
+    {"$T --glyph 8x16 --vertical in.bin out.asm", 2,
+     "--glyph cannot go with --vertical: glyphs are listed in order\nTry 'tessary-cli --help'.",
+     "keep"},
+    {"$T --glyph-gap 1 in.bin out.asm", 2,
+     "--glyph-gap goes with --glyph\nTry 'tessary-cli --help'.", "keep"},
+    // The bytes the listing spells, beside it: whole block rows of the range, and 16x16 rows as
+    // the listing spells them, checked against the listing's own digits by the golden cases.
+    {"$T --bin b.bin --end 300 in.bin out.asm 2>/dev/null && head -c 256 in.bin | cmp - b.bin", 0,
+     "", nullptr},
+    {"$T --bin in.bin in.bin out.asm", 1,
+     "binary file \"in.bin\" is the input file; choose another binary file", "keep"},
+    {"$T --bin out.asm in.bin out.asm", 1,
+     "binary file \"out.asm\" is the output file; choose another binary file", "keep"},
+    {"echo keep >b.bin; $T --end 100 --bin b.bin in.bin out.asm; [ $(cat b.bin) = keep ]", 0,
+     kNoBlockRow, "keep"},
     {": >e.bin; $T --end 8 e.bin out.asm", 1, "input file \"e.bin\" is empty; nothing to list",
      "keep"},
     {"$T --start -8 in.bin out.asm", 1, "Start Offset -8 is below 0", "keep"},
@@ -113,11 +183,20 @@ const ShellCase kShellCases[] = {
     {"$T --version | grep -q '^tessary-cli [0-9]'", 0, "", nullptr},
     {"$T --version >/dev/full", 1, "cannot write to standard output", nullptr},
     // Standard input lists as the file does.
-    {"for R in '' '--start 8 --end $300 --vertical' '--shape 8x12 --end $300'; do "
+    {"for R in '' '--start 8 --end $308 --vertical' '--shape 8x12 --end $300'; do "
      "$T $R in.bin f.asm && cat in.bin | $T $R - out.asm && cmp f.asm out.asm || exit; done",
      0, "", nullptr},
     {"printf 'keep me\\r\\n' >out.asm; $T - out.asm <out.asm", 1,
      "output file \"out.asm\" is the input file; choose another output file", "keep me\r\n"},
+    // Regression guard: standard input and output on one device are not one file.
+    {"$T - - </dev/null >/dev/null", 1, "input file \"-\" is empty; nothing to list", "keep"},
+    // Regression: a closed standard output was said to be the input file, which took its number.
+    {"$T in.bin - >&-", 1, "cannot write output file \"-\": standard output is closed", "keep"},
+    {"$T in.bin - 1<out.asm", 1,
+     "cannot write output file \"-\": standard output is open for reading only", "keep"},
+    // Regression guard: a number's control characters are shown escaped.
+    {"$T --count-from $'99999999999\\e' in.bin out.asm", 1,
+     "Hex Count From \"99999999999\\x1B\" is outside the 32-bit range", "keep"},
     // Regression: a descriptor path was reopened by name, or replaced, losing what was before.
     {"$T in.bin /dev/stdout >>out.asm", 0, "", "keep@"},
     {"{ echo HEADER; $T in.bin /dev/stdout; } >out.asm", 0, "", "HEADER\n@"},
@@ -154,13 +233,23 @@ const ShellCase kShellCases[] = {
     // The picture beside the listing: written with it or not at all. "[ ... ] || exit 9" checks
     // that p.png ("keep") was left alone.
     {"echo keep >p.png; $T --end 100 --png p.png in.bin out.asm; [ $(cat p.png) = keep ] || exit 9",
-     0, "no tile listed; picture file \"p.png\" is not written", ""},
+     0, kNoBlockRow, "keep"},
+    {"$T --png p.png --bin p.png in.bin out.asm", 1,
+     "binary file \"p.png\" is the picture file; choose another binary file", "keep"},
     {"$T --png in.bin in.bin out.asm", 1,
      "picture file \"in.bin\" is the input file; choose another picture file", "keep"},
     {"$T --png ./new.asm in.bin new.asm", 1,
      "picture file \"./new.asm\" is the output file; choose another picture file", nullptr},
     {"$T --png p.png in.bin - >p.png", 1,
      "picture file \"p.png\" is the output file; choose another picture file", nullptr},
+    // Regression: the picture went into the listing's pipe, mixed with it.
+    {"set -o pipefail; $T --png /dev/stdout in.bin - | cat >out.asm", 1,
+     "picture file \"/dev/stdout\" is the output file; choose another picture file", ""},
+    {"set -o pipefail; $T --png - in.bin /dev/fd/1 | cat >out.asm", 1,
+     "picture file \"-\" is the output file; choose another picture file", ""},
+    {"$T --png /dev/null in.bin - >/dev/null", 0, "", "keep"},  // a device takes both
+    {"$T --png - in.bin out.asm >&-", 1,
+     "cannot write picture file \"-\": standard output is closed", "keep"},
     {"$T --png /dev/full in.bin out.asm", 1,
      "cannot write picture file \"/dev/full\": No space left on device; output file \"out.asm\" "
      "is left as it was; picture file \"/dev/full\" is incomplete",
@@ -224,6 +313,35 @@ TEST(CliEndToEndTest, ShellCases) {
     for (const auto& entry : fs::recursive_directory_iterator(dir)) {
       EXPECT_NE(entry.path().filename().string()[0], '.') << "left behind: " << entry.path();
     }
+  }
+}
+
+// Regression: an interrupt that came before the handlers were in place ended the process with
+// 143 or 129. One held back until then (blocked, as a parent may pass it on) cancels the run.
+TEST(CliEndToEndTest, EarlyInterruptCancels) {
+  ScratchDir scratch;
+  scratch.Put("in.bin", std::string(256, 'x'));
+  const std::string dir = scratch.dir().string(), err = scratch.Path("err.txt");
+  for (const int signal_number : {SIGINT, SIGTERM, SIGHUP}) {
+    const pid_t child = fork();
+    if (child == 0) {
+      sigset_t held;
+      sigemptyset(&held);
+      sigaddset(&held, signal_number);
+      sigprocmask(SIG_BLOCK, &held, nullptr);
+      raise(signal_number);
+      if (chdir(dir.c_str()) == 0 &&
+          dup2(open(err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600), 2) == 2) {
+        execl(TESSARY_CLI_PATH, "tessary-cli", "in.bin", "out.asm", nullptr);
+      }
+      _exit(127);
+    }
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    EXPECT_TRUE(WIFEXITED(status)) << "signal " << signal_number;
+    EXPECT_EQ(WEXITSTATUS(status), 1) << "signal " << signal_number;
+    EXPECT_EQ(scratch.Get("err.txt"), "tessary-cli: cancelled; nothing was written\n");
+    EXPECT_FALSE(fs::exists(scratch.dir() / "out.asm"));
   }
 }
 

@@ -22,8 +22,8 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// One listing is these runs one after another: every shape and walk, inverted, with pixels and
-// with symbol prefixes of three lengths. Tile numbers never repeat, so symbols stay unique.
+// One listing is these runs one after another: every shape and walk, glyphs one to three bytes
+// wide, inverted, with pixels and with symbol prefixes of three lengths. Tile numbers never repeat, so symbols stay unique.
 const std::pair<const char*, const char*> kSegments[] = {
     // flags, prefix where symbols exist
     {"--end 1024", ""},
@@ -34,6 +34,10 @@ const std::pair<const char*, const char*> kSegments[] = {
     {"--shape 16x16 --pixels --invert --end 1024 --count-from $300", "w"},
     {"--shape 16x16 --end 600 --count-from $400", ""},
     {"--no-labels --vertical --start 3 --end 700", ""},
+    {"--every-tile --vertical --skip even --end 700 --count-from $500", "e_"},
+    {"--glyph 8x16 --start 4 --end 1000 --count-from $600", "g_"},
+    {"--glyph 16x16 --pixels --invert --end 1024 --count-from $700", "h_"},
+    {"--glyph 24x21 --glyph-gap 1 --pixels --end 1100 --count-from $800", "s_"},
 };
 
 // Per syntax: the Debian package and the tool it brings, the file "main" that includes the
@@ -110,7 +114,16 @@ std::vector<Spelled> Classic() {
 // other bytes, and against symbols that do not name their tiles.
 TEST(SyntaxAssembleTest, EachAssemblerReadsTheBytesTheClassicListingSpells) {
   const std::vector<Spelled> classic = Classic();
-  ASSERT_EQ(classic[0].bytes, Input().substr(0, 1024));  // the first segment is the slice as is
+  const std::string in = Input();
+  ASSERT_EQ(classic[0].bytes, in.substr(0, 1024));  // the first segment is the slice as is
+  // The glyph segments spell their glyphs' bytes as they lie in the input, gaps left out.
+  EXPECT_TRUE(classic[8].bytes == in.substr(4, 62 * 16));
+  std::string inverted = in.substr(0, 1024);
+  for (char& c : inverted) c = static_cast<char>(~c);
+  EXPECT_TRUE(classic[9].bytes == inverted);
+  std::string sprites;
+  for (size_t at = 0; at + 63 <= 1100; at += 64) sprites += in.substr(at, 63);
+  EXPECT_TRUE(classic[10].bytes == sprites);
   std::string bytes;
   for (const Spelled& s : classic) bytes += s.bytes;
 

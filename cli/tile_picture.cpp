@@ -1,21 +1,18 @@
 #include "cli/tile_picture.h"
 
-#include <png.h>
-#include <zlib.h>
-
 #include <algorithm>
 #include <condition_variable>
-#include <csetjmp>
 #include <cstring>
 #include <mutex>
-#include <new>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #if !defined(_WIN32)
 #include <signal.h>
 #endif
 
+#include "cli/png_encoder.h"
 #include "run/quoted.h"
 
 namespace tessary {
@@ -24,12 +21,6 @@ namespace {
 // Tile bytes gathered before they go to the encoding thread, divided by the square of the
 // scale (which multiplies the pixels). A batch holds whole bands (rows of tiles), at least one.
 constexpr size_t kBatchBytes = size_t{256} << 10;
-// The tallest picture a PNG can state.
-constexpr int64_t kMaxHeight = PNG_UINT_31_MAX;
-// Pictures of up to this many bytes of pixels are deflated fully; bigger ones as speed allows.
-constexpr uint64_t kSmallPicture = uint64_t{256} << 10;
-constexpr png_byte kIdat[5] = "IDAT";
-constexpr png_byte kIend[5] = "IEND";
 // Eight white pixels.
 constexpr uint8_t kWhite = 0x00;
 
@@ -45,11 +36,21 @@ void LayOut(const uint8_t* band, size_t size, uint8_t* rows) {
   }
 }
 
-// Everything libpng touches is used by one thread at a time: the run's thread until the
-// deflating thread starts, then that thread, which hands each batch's bytes back under the lock.
-// Only the run's thread opens and writes the file, so a signal interrupts its writes as it does
-// the listing's.
-class PngPicture final : public TilePicture {
+// The same for tiles of any size.
+void LayOutAny(const uint8_t* band, size_t size, uint8_t* rows, size_t tile_bytes,
+               size_t row_bytes) {
+  const size_t stride = size / tile_bytes * row_bytes;
+  for (size_t t = 0; t < size / tile_bytes; ++t) {
+    for (size_t k = 0; k < tile_bytes; ++k) {
+      rows[k / row_bytes * stride + t * row_bytes + k % row_bytes] = band[t * tile_bytes + k];
+    }
+  }
+}
+
+// The encoder is used by one thread at a time: the run's thread until the encoding thread
+// starts, then that thread, which hands each batch's bytes back under the lock. Only the run's
+// thread opens and writes the file, so a signal interrupts its writes as it does the listing's.
+class PngPicture final : public SideOutput {
  public:
   PngPicture(FileSystem& files, const PictureOptions& options)
       : files_(files), options_(options), name_("picture file " + Quoted(options.path)) {}
@@ -61,8 +62,6 @@ class PngPicture final : public TilePicture {
     }
     wake_.notify_one();
     if (worker_.joinable()) worker_.join();
-    if (png_ != nullptr) png_destroy_write_struct(&png_, &info_);
-    if (zlib_open_) deflateEnd(&zlib_);
   }
 
   bool Ahead(int64_t count, int row_count, int row_bytes) override {
@@ -82,19 +81,21 @@ class PngPicture final : public TilePicture {
   bool Tiles(const uint8_t* tiles, size_t count) override {
     tiles_ += static_cast<int64_t>(count);
     for (size_t size = count * tile_bytes_; size > 0;) {
-      if (used_ == fill_.size()) fill_.resize(std::max(batch_bytes_, 2 * fill_.size()));
-      const size_t part = std::min(size, fill_.size() - used_);
-      std::memcpy(fill_.data() + used_, tiles, part);
+      std::vector<uint8_t>& fill = fills_[filling_];
+      if (used_ == fill.size()) fill.resize(std::max(batch_bytes_, 2 * fill.size()));
+      const size_t part = std::min(size, fill.size() - used_);
+      std::memcpy(fill.data() + used_, tiles, part);
       used_ += part;
       tiles += part;
       size -= part;
-      if (count_ >= 0 && used_ == batch_bytes_ && !Hand(false)) return false;
+      if (count_ >= 0 && used_ == batch_bytes_ && !HandFill(false)) return false;
     }
     return true;
   }
 
   bool Done() override {
-    if (count_ < 0) {
+    const bool kept_all = count_ < 0;
+    if (kept_all) {
       count_ = tiles_;
       if (count_ > 0 && !Begin()) return false;
     }
@@ -104,12 +105,19 @@ class PngPicture final : public TilePicture {
     }
     if (count_ == 0) return true;
     // The unused cells of the last band are white.
+    std::vector<uint8_t>& fill = fills_[filling_];
     const size_t end = (used_ + band_bytes_ - 1) / band_bytes_ * band_bytes_;
-    fill_.resize(std::max(fill_.size(), end));
-    std::fill(fill_.begin() + static_cast<ptrdiff_t>(used_),
-              fill_.begin() + static_cast<ptrdiff_t>(end), kWhite);
+    fill.resize(std::max(fill.size(), end));
+    std::fill(fill.begin() + static_cast<ptrdiff_t>(used_),
+              fill.begin() + static_cast<ptrdiff_t>(end), kWhite);
     used_ = end;
-    return Hand(true) && Finish();
+    if (!kept_all) return HandFill(true) && Finish();
+    // Kept whole: handed over a batch at a time from where it lies, as the buffers hold one.
+    for (size_t at = 0; at < end; at += batch_bytes_) {
+      const size_t size = std::min(batch_bytes_, end - at);
+      if (!Hand(fill.data() + at, size, at + size == end)) return false;
+    }
+    return Finish();
   }
 
   std::string Problem() const override { return problem_; }
@@ -140,163 +148,67 @@ class PngPicture final : public TilePicture {
   bool Begin() {
     const int64_t bands = (count_ + options_.columns - 1) / options_.columns;
     const int64_t height = bands * static_cast<int64_t>(rows_) * options_.scale;
-    if (height > kMaxHeight) {
+    if (height > kMaxPngHeight) {
       return Fail(name_ + " would be " + std::to_string(height) +
-                  " pixels high, more than a PNG holds (" + std::to_string(kMaxHeight) +
+                  " pixels high, more than a PNG holds (" + std::to_string(kMaxPngHeight) +
                   "); use more --png-columns or a smaller --png-scale");
     }
     if (std::error_code ec = files_.OpenOutput(options_.path, false, &out_)) {
       return Fail("cannot create " + name_ + ": " + ec.message());
     }
-    const auto scale = static_cast<size_t>(options_.scale);
     band_.resize(band_bytes_);
-    rows_out_.resize(batch_bytes_ / stride_ * scale * (1 + stride_ * scale));
-    deflated_.resize(size_t{256} << 10);
-    widen_.assign(256 * scale, 0);
-    for (size_t value = 0; value < 256; ++value) {
-      for (size_t bit = 0; bit < 8 * scale; ++bit) {
-        if (value & (0x80u >> (bit / scale))) widen_[value * scale + bit / 8] |= 0x80 >> bit % 8;
-      }
+    // A batch is deflated as one, once it is all there.
+    if (!encoder_.Begin(stride_, static_cast<uint32_t>(height), options_.scale,
+                        batch_bytes_ / stride_)) {
+      return Failed();
     }
-    png_ = png_create_write_struct(PNG_LIBPNG_VER_STRING, this, OnError, OnWarning);
-    if (png_ != nullptr) info_ = png_create_info_struct(png_);
-    if (info_ == nullptr) return Fail("not enough memory for " + name_);
-    const auto width = static_cast<uint32_t>(stride_ * 8 * scale);
-    if (!WriteHeader(width, static_cast<uint32_t>(height))) return Failed();
-    if (!StartDeflate(width, static_cast<uint64_t>(height))) return false;
-    // A batch's PNG bytes: its pixels, a filter byte per row, and the chunks around them.
-    const size_t made = batch_bytes_ * scale * scale / stride_ * (stride_ + 1) + (size_t{1} << 16);
-    encoded_bytes_.reserve(made);
-    made_.reserve(made);
     return StartWorker();
   }
 
-  // The libpng calls: on an error libpng jumps back to their setjmp, so they hold nothing that
-  // needs a destructor.
-  bool WriteHeader(uint32_t width, uint32_t height) {
-    if (setjmp(png_jmpbuf(png_))) return false;
-    png_set_write_fn(png_, this, OnWrite, OnFlush);
-    png_set_user_limits(png_, PNG_UINT_31_MAX, PNG_UINT_31_MAX);
-    // Two colours, so that each pixel is its digit: 0 white, 1 black.
-    png_set_IHDR(png_, info_, width, height, 1, PNG_COLOR_TYPE_PALETTE, PNG_INTERLACE_NONE,
-                 PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
-    png_color colours[2] = {{255, 255, 255}, {0, 0, 0}};
-    png_set_PLTE(png_, info_, colours, 2);
-    png_write_info(png_, info_);
-    return !out_of_memory_;
-  }
-
-  // Starts the picture data's zlib stream. libpng takes a picture a row at a time, which cost
-  // more than the whole listing for the narrow, tall pictures of big ranges; so the rows are
-  // filtered and deflated here, a batch at a time, and libpng writes them as IDAT chunks.
-  // A big picture at scale 1 is stored: deflating it took two to three times as long as the
-  // whole listing (run lengths or Huffman codes at level 1). A scaled picture repeats every
-  // row, which the Up filter turns into zeros: run lengths then make it 2 (scale 2) to 50
-  // (scale 16) times smaller. A small one (a font, a sprite sheet) is deflated fully, which
-  // takes a few milliseconds.
-  bool StartDeflate(uint64_t width, uint64_t height) {
-    const bool small = width / 8 * height <= kSmallPicture;
-    const int level = small ? Z_BEST_COMPRESSION : options_.scale > 1 ? 1 : Z_NO_COMPRESSION;
-    if (deflateInit2(&zlib_, level, Z_DEFLATED, 15, 8, small ? Z_DEFAULT_STRATEGY : Z_RLE) !=
-        Z_OK) {
-      return Fail("not enough memory for " + name_);
-    }
-    zlib_open_ = true;
-    return true;
-  }
-
-  // Deflates `size` bytes of filtered rows (with `finish`, the last ones) and has libpng write
-  // what comes out as IDAT chunks. Within a libpng call's setjmp.
-  bool Deflate(const uint8_t* rows, size_t size, bool finish) {
-    zlib_.next_in = const_cast<Bytef*>(rows);
-    zlib_.avail_in = static_cast<uInt>(size);
-    for (;;) {
-      zlib_.next_out = deflated_.data();
-      zlib_.avail_out = static_cast<uInt>(deflated_.size());
-      const int status = deflate(&zlib_, finish ? Z_FINISH : Z_NO_FLUSH);
-      if (status == Z_STREAM_ERROR) {
-        png_problem_ = "the picture data could not be deflated";
-        return false;
-      }
-      const size_t made = deflated_.size() - zlib_.avail_out;
-      if (made > 0) png_write_chunk(png_, kIdat, deflated_.data(), made);
-      if (finish ? status == Z_STREAM_END : zlib_.avail_in == 0 && zlib_.avail_out != 0) {
-        return true;
-      }
-    }
-  }
-
-  // Writes the bands of `tiles` (`size` bytes, whole bands) as picture rows: each row is
-  // filtered with None, its repeats at scale with Up (all zeros).
+  // Lays the bands of `tiles` (`size` bytes, whole bands) out as picture rows for the encoder.
   bool Encode(const uint8_t* tiles, size_t size, bool last) {
-    if (setjmp(png_jmpbuf(png_))) return false;
-    const auto scale = static_cast<size_t>(options_.scale);
-    const size_t width = stride_ * scale;
-    uint8_t* at = rows_out_.data();
     for (const uint8_t* band = tiles; band < tiles + size; band += band_bytes_) {
-      if (tile_bytes_ == 8) {
+      if (tile_bytes_ == 8 && row_bytes_ == 1) {
         LayOut<8, 1>(band, band_bytes_, band_.data());
-      } else if (tile_bytes_ == 12) {
+      } else if (tile_bytes_ == 12 && row_bytes_ == 1) {
         LayOut<12, 1>(band, band_bytes_, band_.data());
-      } else {
+      } else if (tile_bytes_ == 32 && row_bytes_ == 2) {
         LayOut<32, 2>(band, band_bytes_, band_.data());
+      } else {  // glyphs of any other size
+        LayOutAny(band, band_bytes_, band_.data(), tile_bytes_, row_bytes_);
       }
-      for (const uint8_t* line = band_.data(); line < band_.data() + band_bytes_; line += stride_) {
-        *at++ = PNG_FILTER_VALUE_NONE;
-        if (scale > 1) {
-          for (size_t k = 0; k < stride_; ++k)
-            std::memcpy(at + k * scale, &widen_[line[k] * scale], scale);
-        } else {
-          std::memcpy(at, line, stride_);
-        }
-        at += width;
-        for (size_t copy = 1; copy < scale; ++copy) {
-          *at++ = PNG_FILTER_VALUE_UP;
-          std::memset(at, 0, width);
-          at += width;
-        }
-      }
+      if (!encoder_.AddRows(band_.data(), rows_)) return false;
     }
-    if (!Deflate(rows_out_.data(), static_cast<size_t>(at - rows_out_.data()), last)) return false;
-    if (last) png_write_chunk(png_, kIend, nullptr, 0);
-    return !out_of_memory_;
+    return !last || encoder_.End();
   }
 
   bool Failed() {
-    return Fail(out_of_memory_ ? "not enough memory for " + name_
-                               : "cannot make " + name_ + ": " + png_problem_);
+    return Fail(encoder_.out_of_memory() ? "not enough memory for " + name_
+                                         : "cannot make " + name_ + ": " + encoder_.problem());
   }
 
-  static void OnError(png_structp png, png_const_charp message) {
-    static_cast<PngPicture*>(png_get_error_ptr(png))->png_problem_ = message;
-    png_longjmp(png, 1);
-  }
-  static void OnWarning(png_structp, png_const_charp) {}
-  static void OnFlush(png_structp) {}
-  // Collects the PNG's bytes; the run's thread writes them out.
-  static void OnWrite(png_structp png, png_bytep data, size_t size) {
-    auto* self = static_cast<PngPicture*>(png_get_io_ptr(png));
-    try {
-      self->encoded_bytes_.append(reinterpret_cast<const char*>(data), size);
-    } catch (const std::bad_alloc&) {
-      self->out_of_memory_ = true;
-    }
-  }
-
-  // Waits until the encoding thread has no batch, then hands it the gathered bands and writes
-  // what the batch before them made.
-  bool Hand(bool last) {
+  // Waits until the encoding thread has no batch, then hands it `size` bytes of whole bands at
+  // `bands` (at most a batch, left alone until the thread is idle again) and writes what the
+  // batch before them made.
+  bool Hand(const uint8_t* bands, size_t size, bool last) {
     {
       std::unique_lock lock(mutex_);
       if (!TakeMade(lock)) return false;
-      job_.swap(fill_);
-      job_size_ = used_;
+      job_ = bands;
+      job_size_ = size;
       job_last_ = last;
       job_ready_ = true;
     }
     wake_.notify_one();
-    used_ = 0;
     return WriteMade();
+  }
+
+  // Hands over the gathered bands and gathers on in the other buffer.
+  bool HandFill(bool last) {
+    const size_t size = std::exchange(used_, 0);
+    const uint8_t* bands = fills_[filling_].data();
+    filling_ ^= 1;
+    return Hand(bands, size, last);
   }
 
   // Waits for the last batch and writes what it made.
@@ -310,7 +222,7 @@ class PngPicture final : public TilePicture {
 
   bool TakeMade(std::unique_lock<std::mutex>& lock) {
     idle_.wait(lock, [this] { return !job_ready_; });
-    made_.swap(encoded_bytes_);
+    encoder_.TakeBytes(&made_);
     return encode_ok_ || Failed();
   }
 
@@ -347,7 +259,7 @@ class PngPicture final : public TilePicture {
       wake_.wait(lock, [this] { return job_ready_ || quit_; });
       if (!job_ready_) return;
       lock.unlock();
-      const bool encoded = Encode(job_.data(), job_size_, job_last_);
+      const bool encoded = Encode(job_, job_size_, job_last_);
       lock.lock();
       encode_ok_ = encode_ok_ && encoded;
       job_ready_ = false;
@@ -366,40 +278,33 @@ class PngPicture final : public TilePicture {
   size_t stride_ = 0;                                 // bytes of a picture row at scale 1
   size_t band_bytes_ = 0;                             // of a row of tiles
   size_t batch_bytes_ = 0;
-  std::vector<uint8_t> fill_;  // the tiles being gathered, their bits the pixels
-  size_t used_ = 0;            // of fill_
+  // Tiles gathered in one while the encoding thread reads the other; their bits are the pixels.
+  std::vector<uint8_t> fills_[2];
+  int filling_ = 0;
+  size_t used_ = 0;  // of fills_[filling_]
   std::unique_ptr<OutputFile> out_;
   bool committed_ = false;
   std::string made_;  // PNG bytes taken from the encoding thread, to be written
 
-  // Used by whichever thread runs libpng (see above).
-  png_structp png_ = nullptr;
-  png_infop info_ = nullptr;
-  std::string png_problem_;
-  bool out_of_memory_ = false;
-  std::vector<uint8_t> widen_;     // each byte's bits, `scale` times each: `scale` bytes per byte
-  std::vector<uint8_t> band_;      // the picture rows of one band at scale 1
-  std::vector<uint8_t> rows_out_;  // a batch's picture rows at scale, each after its filter byte
-  std::vector<uint8_t> deflated_;  // what deflate makes of them, an IDAT chunk at a time
-  z_stream zlib_{};
-  bool zlib_open_ = false;
+  // Used by one thread at a time (see above).
+  PngEncoder encoder_;
+  std::vector<uint8_t> band_;  // the picture rows of one band at scale 1
 
   // The encoding thread and its batch, under the lock.
   std::thread worker_;
   std::mutex mutex_;
   std::condition_variable wake_, idle_;
-  std::vector<uint8_t> job_;
+  const uint8_t* job_ = nullptr;
   size_t job_size_ = 0;
   bool job_last_ = false;
   bool job_ready_ = false;
   bool quit_ = false;
   bool encode_ok_ = true;
-  std::string encoded_bytes_;  // PNG bytes made since the last batch was taken
 };
 
 }  // namespace
 
-std::unique_ptr<TilePicture> NewTilePicture(FileSystem& files, const PictureOptions& options) {
+std::unique_ptr<SideOutput> NewTilePicture(FileSystem& files, const PictureOptions& options) {
   return std::make_unique<PngPicture>(files, options);
 }
 

@@ -6,8 +6,8 @@
 #include <string>
 #include <system_error>
 
+#include "cli/side_output.h"
 #include "run/file_system.h"
-#include "run/tile_sink.h"
 
 namespace tessary {
 
@@ -31,18 +31,7 @@ inline constexpr int kMaxPictureScale = 16;
 // while the run lists on; the bytes are written on the run's thread. Only a run whose tile count is
 // known just at its end (a stream without an end offset) keeps the whole picture until then, since
 // a PNG states its height first.
-class TilePicture : public TileSink {
- public:
-  // Tiles handed over so far.
-  virtual int64_t tiles() const = 0;
-  // After Done(): makes the picture final; the error, if any.
-  virtual std::error_code Commit() = 0;
-  // Puts back what the file held before, when it was opened and not committed: "" when it is as
-  // it was (or was never touched), else what became of it, worded to follow the file's name.
-  virtual std::string Rollback() = 0;
-};
-
 // Needs options.path set and the columns and scale in their ranges.
-std::unique_ptr<TilePicture> NewTilePicture(FileSystem& files, const PictureOptions& options);
+std::unique_ptr<SideOutput> NewTilePicture(FileSystem& files, const PictureOptions& options);
 
 }  // namespace tessary

@@ -16,11 +16,23 @@ namespace {
 
 // Every walk the run can take, over ranges that end inside and on tile rows.
 TEST(ListedTilesTest, OrderIsTheRunsOwn) {
-  const WalkChoice choices[] = {
-      {Shape::k8x8, false, false, true},  {Shape::k8x8, false, true, true},
-      {Shape::k8x8, false, true, false},  {Shape::k8x8, true, false, true},
-      {Shape::k8x8, true, true, true},    {Shape::k8x8, true, true, false},
-      {Shape::k8x12, false, false, true}, {Shape::k16x16, false, false, true}};
+  const WalkChoice choices[] = {{Shape::k8x8, false, false, true},
+                                {Shape::k8x8, false, true, true},
+                                {Shape::k8x8, false, true, false},
+                                {Shape::k8x8, true, false, true},
+                                {Shape::k8x8, true, true, true},
+                                {Shape::k8x8, true, true, false},
+                                {Shape::k8x12, false, false, true},
+                                {Shape::k16x16, false, false, true},
+                                // With the tiles of the partial last row, and glyphs.
+                                {Shape::k8x8, false, false, true, true},
+                                {Shape::k8x8, false, true, true, true},
+                                {Shape::k8x8, true, false, true, true},
+                                {Shape::k8x8, true, true, false, true},
+                                {Shape::k16x16, false, false, true, true},
+                                {Shape::k8x12, false, false, true, true},
+                                {Shape::k8x8, false, false, true, false, GlyphShape{16, 2, 4}},
+                                {Shape::k8x8, false, false, true, false, GlyphShape{8, 16, 0}}};
   for (const WalkChoice& choice : choices) {
     for (const int32_t start : {0, 3}) {
       const int32_t length = 5 * 128 + 40;
@@ -31,8 +43,9 @@ TEST(ListedTilesTest, OrderIsTheRunsOwn) {
       MemFileSystem files;
       files.files["in"] = bytes;
       RunOptions options;
-      std::tie(options.shape, options.vertical, options.skip, options.even) =
-          std::tuple(choice.shape, choice.vertical, choice.skip, choice.even);
+      std::tie(options.shape, options.vertical, options.skip, options.even, options.every_tile,
+               options.glyph) = std::tuple(choice.shape, choice.vertical, choice.skip, choice.even,
+                                           choice.every, choice.glyph);
       std::tie(options.input_path, options.output_path, options.start_text, options.end_text) =
           std::tuple("in", "out", std::to_string(start), std::to_string(start + length));
       FixedStyleHost host({});
@@ -45,8 +58,9 @@ TEST(ListedTilesTest, OrderIsTheRunsOwn) {
         }
       }
       const ListedTiles tiles(choice, length);
-      SCOPED_TRACE(testing::Message() << int(choice.shape) << choice.vertical << choice.skip
-                                      << choice.even << " start " << start);
+      SCOPED_TRACE(testing::Message()
+                   << int(choice.shape) << choice.vertical << choice.skip << choice.even
+                   << choice.every << !!choice.glyph << " start " << start);
       ASSERT_EQ(tiles.count(), static_cast<int64_t>(listed.size()));
       int64_t index = 0;
       tiles.ForEach([&](TilePosition at) {
@@ -54,8 +68,11 @@ TEST(ListedTilesTest, OrderIsTheRunsOwn) {
         EXPECT_EQ(tiles.OffsetOf(tiles.At(index)), tiles.OffsetOf(at));
         EXPECT_EQ(tiles.IndexOf(at), index++);
       });
-      // Positions that the run does not list have no place.
-      EXPECT_EQ(tiles.IndexOf({0, int32_t(length / TileRowBytes(choice.shape))}), -1);
+      // Positions that the run does not list have no place: past the last whole row, or in
+      // the partial row past its last whole tile.
+      const auto rows = static_cast<int32_t>(length / TileRowBytes(choice));
+      EXPECT_EQ(
+          tiles.IndexOf({choice.every ? 14 : 0, choice.glyph ? int32_t(tiles.count()) : rows}), -1);
       if (choice.skip) {
         EXPECT_EQ(tiles.IndexOf({choice.even ? 1 : 0, 0}), -1);
       }

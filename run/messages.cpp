@@ -42,6 +42,10 @@ std::string CannotReadInput(const std::string& in, std::error_code ec) {
   return "cannot read input file " + Quoted(in) + ": " + ec.message();
 }
 
+std::string BadPicture(const std::string& in, const std::string& problem) {
+  return Quoted(in) + ": " + problem;
+}
+
 std::string InputEmpty(const std::string& in) {
   return "input file " + Quoted(in) + " is empty; nothing to list";
 }

@@ -17,6 +17,8 @@ std::string BadLabelPrefix(const std::string& problem);
 // The input file `in`.
 std::string CannotOpenInput(const std::string& in, std::error_code ec);
 std::string CannotReadInput(const std::string& in, std::error_code ec);
+// A picture that cannot be read as cells: `problem` says why ("the picture has 3 colours ...").
+std::string BadPicture(const std::string& in, const std::string& problem);
 std::string InputEmpty(const std::string& in);
 std::string InputTooLarge(const std::string& in);
 std::string OutputIsInput(const std::string& out);

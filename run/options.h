@@ -26,6 +26,10 @@ struct RunOptions {
   // Glyphs of consecutive bytes instead of `shape` (and of vertical and skip), every whole
   // glyph of the range.
   std::optional<GlyphShape> glyph;
+  // Read a PNG picture as the bytes of its cells (see PictureInput) unless `raw` is set; a
+  // picture of more than two colours is split at `threshold` (1 to 255; 0: refused).
+  bool raw = false;
+  int threshold = 0;
   std::string input_path;
   std::string output_path;
   // The three numeric fields, in the number notation. Without an end offset the run ends the

@@ -1,6 +1,17 @@
 #include "run/quoted.h"
 
 namespace tessary {
+namespace {
+
+// A Windows path is full of backslashes, which stand for themselves there: shown doubled, every
+// name would read wrong.
+#if defined(_WIN32)
+constexpr bool kEscapeBackslash = false;
+#else
+constexpr bool kEscapeBackslash = true;
+#endif
+
+}  // namespace
 
 std::string Quoted(std::string_view text) {
   static constexpr char kHex[] = "0123456789ABCDEF";
@@ -9,7 +20,7 @@ std::string Quoted(std::string_view text) {
   for (size_t i = 0; i < text.size(); ++i) {
     const auto c = static_cast<unsigned char>(text[i]);
     const auto next = i + 1 < text.size() ? static_cast<unsigned char>(text[i + 1]) : 0;
-    if (c == '"' || c == '\\') {
+    if (c == '"' || (c == '\\' && kEscapeBackslash)) {
       out += {'\\', static_cast<char>(c)};
     } else if (c == '\n' || c == '\r' || c == '\t') {
       out += {'\\', c == '\n' ? 'n' : c == '\r' ? 'r' : 't'};

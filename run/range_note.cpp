@@ -71,18 +71,20 @@ std::optional<std::string> UnlistedNote(const WalkChoice& choice, int64_t start,
   }
   if (unlisted <= 0) return std::nullopt;
   const int64_t from = start + length - unlisted;
-  std::string text = "the last " + Bytes(unlisted) + " of the range (" + Hex(from) + " to " +
-                     Hex(start + length) + ") ";
+  const bool one = unlisted == 1;
+  std::string text = (one ? std::string("the last byte") : "the last " + Bytes(unlisted)) +
+                     " of the range (" + Hex(from) + " to " + Hex(start + length) + ") ";
   if (choice.glyph) {
-    text += "hold " + WholeUnit(choice);
+    text += (one ? "holds " : "hold ") + WholeUnit(choice);
   } else if (choice.every) {
-    text += "hold no whole tile";
+    text += one ? "holds no whole tile" : "hold no whole tile";
   } else {
-    text += "fill " + WholeUnit(choice);
+    text += (one ? "fills " : "fill ") + WholeUnit(choice);
   }
-  text += " and are not listed";
+  text += one ? " and is not listed" : " and are not listed";
   if (const int64_t extra = EveryTileExtra(choice, length); extra > 0) {
-    text += "; " + std::string(every_option) + " lists their " + Tiles(extra);
+    text +=
+        "; " + std::string(every_option) + (one ? " lists its " : " lists their ") + Tiles(extra);
   }
   return text;
 }

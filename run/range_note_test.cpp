@@ -54,6 +54,9 @@ TEST(RangeNoteTest, UnlistedBytesAreCountedWithTheTilesThatWouldListThem) {
   WalkChoice sprite;
   sprite.glyph = GlyphShape{24, 21, 1};
   EXPECT_EQ(UnlistedNote(sprite, 0, 127, "--every-tile"), std::nullopt);  // the gap may be left
+  EXPECT_EQ(UnlistedNote(Choice(Shape::k8x8), 0, 129, "--every-tile"),
+            "the last byte of the range ($80 to $81) fills no whole block row of 128 bytes and "
+            "is not listed");
   EXPECT_EQ(UnlistedNote(sprite, 0, 130, "--every-tile"),
             "the last 2 bytes of the range ($80 to $82) hold no whole 24x21 glyph of 63 bytes "
             "and are not listed");

@@ -11,6 +11,7 @@
 #include "run/lister.h"
 #include "run/listing_walk.h"
 #include "run/messages.h"
+#include "run/picture_input.h"
 #include "run/range_check.h"
 #include "run/range_note.h"
 #include "run/slice_reader.h"
@@ -57,19 +58,29 @@ class WalkScope {
   RunHost& host_;
 };
 
+// Why the input `in` could not be read: a picture's own reason where it has one.
+std::string ReadFailure(const std::string& in, std::error_code ec, const PictureInput* picture) {
+  if (picture && ec.category() == PictureCategory()) {
+    return messages::BadPicture(in, picture->problem());
+  }
+  return messages::CannotReadInput(in, ec);
+}
+
 // The end of a read that stopped the run early: cancelled or failed.
-RunResult ReadStopped(const Lister& lister, const std::string& in, RunResult result) {
+RunResult ReadStopped(const Lister& lister, const std::string& in, const PictureInput* picture,
+                      RunResult result) {
   if (lister.cancelled) {
     return Ended(result, RunStatus::kCancelled, messages::CancelledBeforeWriting());
   }
-  return Ended(result, RunStatus::kFailed, messages::CannotReadInput(in, lister.read_error));
+  return Ended(result, RunStatus::kFailed, ReadFailure(in, lister.read_error, picture));
 }
 
 // Opens the output, walks the range into it and makes it final, or puts it back. `too_long`
 // tells, once the walk is over, whether a stream without an end offset turned out longer than
 // a 32-bit End Offset allows.
 RunResult WriteListing(const RunOptions& options, RunHost& host, FileSystem& files, Lister& lister,
-                       int32_t start, const std::function<bool()>& too_long, RunResult result) {
+                       int32_t start, const PictureInput* picture,
+                       const std::function<bool()>& too_long, RunResult result) {
   const std::string& out = options.output_path;
   std::unique_ptr<OutputFile> output;
   if (std::error_code ec = files.OpenOutput(out, options.append, &output)) {
@@ -103,7 +114,7 @@ RunResult WriteListing(const RunOptions& options, RunHost& host, FileSystem& fil
     result.lines_written = lister.tiles * (1 + lister.TileRows());
     if (lister.cancelled || lister.write_error == std::errc::operation_canceled) return cancel();
     const std::string& in = options.input_path;
-    if (lister.read_error) return fail(messages::CannotReadInput(in, lister.read_error));
+    if (lister.read_error) return fail(ReadFailure(in, lister.read_error, picture));
     if (too_long()) return fail(messages::InputTooLarge(in));
     if (lister.sink_failed || (lister.sink && !lister.FlushTiles())) return sink_stopped();
     // The listing's last chunk, the sink's end, then the listing made final.
@@ -129,14 +140,9 @@ RunResult WriteListing(const RunOptions& options, RunHost& host, FileSystem& fil
 // Everything after the range checks: the checks that need the input open, then its first read,
 // before the output is opened. `end` is unknown only for a stream without an end offset.
 RunResult ListRange(const RunOptions& options, RunHost& host, FileSystem& files, InputFile& input,
-                    int32_t start, std::optional<int32_t> end, RunResult result) {
+                    const PictureInput* picture, int32_t start, std::optional<int32_t> end,
+                    RunResult result) {
   const std::string& in = options.input_path;
-  if (start < 0) return Ended(result, RunStatus::kFailed, messages::StartBelowZero(start));
-  if (files.SameFile(in, options.output_path)) {
-    return Ended(result, RunStatus::kFailed, messages::OutputIsInput(options.output_path));
-  }
-
-  WalkScope busy(host);  // from the first read on
   const bool stream = !input.Size().has_value();
   // The vertical walk goes back to the start for every column: a stream is kept whole for it,
   // a file is read again, with the next column kept on the way.
@@ -155,7 +161,7 @@ RunResult ListRange(const RunOptions& options, RunHost& host, FileSystem& files,
 
   // The first read comes before the output is opened: a failed read leaves it untouched, and an
   // empty or short stream stops quietly.
-  if (!lister.Read(0, keep_all ? limit : 8)) return ReadStopped(lister, in, result);
+  if (!lister.Read(0, keep_all ? limit : 8)) return ReadStopped(lister, in, picture, result);
   const WalkChoice choice = WalkChoiceOf(options);
   if (stream) {
     if (reader.end_known() && reader.stream_bytes_read() == 0) {
@@ -165,7 +171,7 @@ RunResult ListRange(const RunOptions& options, RunHost& host, FileSystem& files,
     // that lists nothing leaves the output untouched.
     if (!end && !lister.Reaches(FirstTileBytes(choice)) &&
         (lister.cancelled || lister.read_error)) {
-      return ReadStopped(lister, in, result);
+      return ReadStopped(lister, in, picture, result);
     }
     if (!end && reader.end_known()) {
       if (reader.end() > max_length) {
@@ -182,7 +188,7 @@ RunResult ListRange(const RunOptions& options, RunHost& host, FileSystem& files,
                  NothingToList(choice, start, lister.length, options.every_tile_name));
   }
   const auto too_long = [&] { return !end && reader.end_known() && reader.end() > max_length; };
-  return WriteListing(options, host, files, lister, start, too_long, std::move(result));
+  return WriteListing(options, host, files, lister, start, picture, too_long, std::move(result));
 }
 
 RunResult RunChecked(const RunOptions& options, RunHost& host, FileSystem& files) {
@@ -216,6 +222,30 @@ RunResult RunChecked(const RunOptions& options, RunHost& host, FileSystem& files
     ec = files.OpenInput(in, &input);
   }
   if (ec) return Ended(result, RunStatus::kFailed, messages::CannotOpenInput(in, ec));
+  if (*start < 0) return Ended(result, RunStatus::kFailed, messages::StartBelowZero(*start));
+  if (files.SameFile(in, options.output_path)) {
+    return Ended(result, RunStatus::kFailed, messages::OutputIsInput(options.output_path));
+  }
+  // The busy state starts before the first read: telling a picture by its first bytes (a pipe
+  // may keep the run waiting for them) and counting its colours.
+  std::optional<WalkScope> busy;
+  busy.emplace(host);
+  PictureInput* picture = nullptr;
+  if (!options.raw) {
+    PictureSettings settings{options.threshold, [&host] { return host.Yield(); }};
+    OpenedInput opened = OpenPictureOrRaw(std::move(input), settings);
+    if (opened.error == std::errc::operation_canceled) {
+      return Ended(result, RunStatus::kCancelled, messages::CancelledBeforeWriting());
+    }
+    if (opened.error) {
+      const bool own = opened.error.category() == PictureCategory() && !opened.problem.empty();
+      return Ended(result, RunStatus::kFailed,
+                   own ? messages::BadPicture(in, opened.problem)
+                       : messages::CannotReadInput(in, opened.error));
+    }
+    input = std::move(opened.input);
+    picture = opened.picture;
+  }
   const std::optional<uint64_t> input_size = input->Size();
   if (!end && input_size) {
     // Without an end offset the range ends with the input file.
@@ -228,7 +258,7 @@ RunResult RunChecked(const RunOptions& options, RunHost& host, FileSystem& files
   if (input_size && *input_size < 1) {
     return Ended(result, RunStatus::kQuietStop, messages::InputEmpty(in));
   }
-  return ListRange(options, host, files, *input, *start, end, std::move(result));
+  return ListRange(options, host, files, *input, picture, *start, end, std::move(result));
 }
 
 }  // namespace

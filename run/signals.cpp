@@ -4,7 +4,10 @@
 #include <cerrno>
 #include <csignal>
 #include <cstdint>
+#include <cstring>
 #include <initializer_list>
+#include <string>
+#include <string_view>
 
 #if defined(_WIN32)
 #include <io.h>
@@ -23,12 +26,20 @@ std::atomic<int> wake = -1;
 std::atomic<int> put_backs = 0;  // PutBackScopes alive
 static_assert(std::atomic<bool>::is_always_lock_free && std::atomic<int>::is_always_lock_free);
 
-// What an interrupt that would end the process writes while an output is put back.
+// What an interrupt that would end the process writes while an output is put back, after the
+// program's name; made once by CatchInterrupts(), before any handler can read it.
 constexpr char kPutBackNote[] = "putting the output file back as it was; wait for it to finish\n";
+char note[sizeof kPutBackNote + 64] = {};
+size_t note_size = 0;
 
-// Writes kPutBackNote to standard error (also from a signal handler).
-void WriteNote() {
-  [[maybe_unused]] const auto ignored = ::write(2, kPutBackNote, sizeof kPutBackNote - 1);
+// Writes the note to standard error (also from a signal handler).
+void WriteNote() { [[maybe_unused]] const auto ignored = ::write(2, note, note_size); }
+
+void SetNote(std::string_view program) {
+  std::string text = program.empty() ? "" : std::string(program.substr(0, 60)) + ": ";
+  text += kPutBackNote;
+  std::memcpy(note, text.data(), text.size());
+  note_size = text.size();
 }
 
 #if defined(_WIN32)
@@ -85,8 +96,9 @@ extern "C" void OnInterrupt(int signal_number) {
 
 }  // namespace
 
-void CatchInterrupts(int wake_fd) {
+void CatchInterrupts(int wake_fd, std::string_view program) {
   wake = wake_fd;
+  if (note_size == 0 || !program.empty()) SetNote(program);
 #if defined(_WIN32)
   SetConsoleCtrlHandler(OnConsoleEvent, TRUE);
 #else

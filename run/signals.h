@@ -1,6 +1,8 @@
 // Signals: how the process takes interrupts (SIGINT, SIGTERM, SIGHUP) and a file size limit.
 #pragma once
 
+#include <string_view>
+
 namespace tessary {
 
 // Makes the interrupt signals a request to cancel: each sets the flag that Interrupted() reads
@@ -10,8 +12,9 @@ namespace tessary {
 // PutBackScope lives. SIGXFSZ is ignored, so a write past a file size limit fails with EFBIG
 // instead of killing the process.
 // On Windows the console's Ctrl-C, Ctrl-Break and close events take the signals' place, and
-// `wake_fd` is not used. Call once, early; calling again only changes `wake_fd`.
-void CatchInterrupts(int wake_fd = -1);
+// `wake_fd` is not used. `program` names the program at the start of that line. Call once,
+// early; calling again only changes `wake_fd` (and the name, when one is given).
+void CatchInterrupts(int wake_fd = -1, std::string_view program = "");
 
 // True once an interrupt signal has arrived. Safe to ask from anywhere, at any time.
 bool Interrupted();

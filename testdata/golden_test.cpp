@@ -3,7 +3,9 @@
 // (why the range lists nothing, when no file may be written). Each folder is a test of its own.
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <filesystem>
+#include <regex>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -28,6 +30,20 @@ std::string FirstDifference(const std::string& want, const std::string& got) {
     if (!more) return "";
     if (a != b) return "line " + std::to_string(line) + ": expected " + a + ", got " + b;
   }
+}
+
+// The bytes a listing's row lines spell: every %, 0b (eight binary digits) or 0x (two
+// hexadecimal digits) number in it, in order; label lines and pixel comments hold none.
+std::string SpelledBytes(const std::string& listing) {
+  std::string bytes;
+  const std::regex number("(?:%|0b)([01]{8})|0x([0-9A-F]{2})");
+  for (auto it = std::sregex_iterator(listing.begin(), listing.end(), number);
+       it != std::sregex_iterator(); ++it) {
+    const bool binary = (*it)[1].matched;
+    bytes += static_cast<char>(std::stoi(binary ? (*it)[1].str() : (*it)[2].str(), nullptr,
+                                         binary ? 2 : 16));
+  }
+  return bytes;
 }
 
 std::vector<std::string> CaseNames() {
@@ -60,7 +76,15 @@ TEST_P(GoldenTest, ListingMatchesByteForByte) {
     return;
   }
   ASSERT_EQ(result.status, RunStatus::kDone) << result.message;
-  EXPECT_EQ(FirstDifference(ReadWholeFile(dir / "case.asm"), files.files["out.asm"]), "");
+  const std::string want = ReadWholeFile(dir / "case.asm");
+  EXPECT_EQ(FirstDifference(want, files.files["out.asm"]), "");
+
+  // --bin writes the bytes that the listing's digits spell, in their order.
+  args.insert(args.begin(), {"--bin", "out.bin"});
+  std::FILE* scratch = std::tmpfile();
+  EXPECT_EQ(RunCli(args, scratch, scratch, files), 0);
+  std::fclose(scratch);
+  EXPECT_TRUE(files.files["out.bin"] == SpelledBytes(want));
 }
 
 INSTANTIATE_TEST_SUITE_P(Cases, GoldenTest, ::testing::ValuesIn(CaseNames()),

@@ -2,6 +2,8 @@
 
 #include <cctype>
 
+#include "run/quoted.h"
+
 namespace tessary {
 
 // ProfileOf() indexes the table by the Syntax value.
@@ -42,10 +44,8 @@ std::optional<std::string> LabelPrefixProblem(std::string_view prefix) {
   bool valid = !prefix.empty();
   for (size_t i = 0; i < prefix.size() && valid; ++i) valid = word(prefix[i], i == 0);
   if (valid) return std::nullopt;
-  std::string problem = "\"";
-  problem.append(prefix);
-  problem += "\" is not a symbol name: use letters, digits and _, and begin with a letter or _";
-  return problem;
+  return Quoted(prefix) + " is not a symbol name: use letters, digits and _, and begin with a " +
+         "letter or _";
 }
 
 }  // namespace tessary

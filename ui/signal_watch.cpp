@@ -28,7 +28,7 @@ SignalWatch::SignalWatch(QObject* parent) : QObject(parent) {
     }
     emit arrived();
   });
-  CatchInterrupts(fds_[1]);
+  CatchInterrupts(fds_[1], "tessary");
 #else
   CatchInterrupts();
 #endif

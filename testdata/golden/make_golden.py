@@ -5,7 +5,8 @@ A small, separate model of the listing (written from the format's description, s
 code with the program), so the golden files do not merely echo the program's own output.
 Understands the flags the cases use: --start/--end/--count-from (decimal or $hex), --no-labels,
 --invert, --vertical, --skip even|odd, --shape 8x8|8x12|16x16, --syntax NAME, --pixels,
---label-prefix TEXT.
+--label-prefix TEXT, --every-tile, --glyph WxH, --glyph-gap N. A case whose range lists nothing
+keeps a hand-written case.message instead of case.asm.
 """
 import pathlib
 import shlex
@@ -15,6 +16,9 @@ import shlex
 # comment's opening and closing, and what follows a symbol (None: no symbols).
 SYNTAXES = {
     "classic": (" .db ", "%", ";", "", ":"),
+    "ca65": (" .byte ", "%", ";", "", ":"),
+    "sdas": (" .db ", "0b", ";", "", ":"),
+    "gas": (" .byte ", "0b", ";", "", ":"),
     "rgbds": (" db ", "%", ";", "", ":"),
     "wla-dx": (" .db ", "%", ";", "", ":"),
     "sjasmplus": (" db ", "%", ";", "", ""),
@@ -32,6 +36,7 @@ def listing(data, flags):
     start, end, count = 0, len(data), 0
     labels, invert, vertical, skip, even, shape = True, False, False, False, True, "8x8"
     syntax, pixels, prefix = "classic", False, ""
+    every, glyph, gap = False, None, 0
     args = iter(shlex.split(flags))
     for arg in args:
         if arg == "--start": start = number(next(args))
@@ -45,6 +50,9 @@ def listing(data, flags):
         elif arg == "--syntax": syntax = next(args)
         elif arg == "--pixels": pixels = True
         elif arg == "--label-prefix": prefix = next(args)
+        elif arg == "--every-tile": every = True
+        elif arg == "--glyph": glyph = tuple(int(n) for n in next(args).split("x"))
+        elif arg == "--glyph-gap": gap = int(next(args))
         else: raise SystemExit("unknown flag " + arg)
     length = end - start
     buf = data[start:start + length + 256]
@@ -80,14 +88,29 @@ def listing(data, flags):
         else: lines.append(comment + " " + hexed + close)
         tile_no += 1
 
-    if shape == "16x16":
-        for row in range(length // 256):
-            for col in range(0, 16, 2):
-                label()
-                base = row * 256 + col * 8
-                for half in (0, 128):
-                    for t in range(8):
-                        lines.append(row_line(buf[base + half + t], buf[base + half + 8 + t]))
+    def whole(end):  # the range holds every byte before `end`
+        return end <= length
+
+    if glyph:
+        width, height = glyph[0] // 8, glyph[1]
+        size = width * height
+        at = 0
+        while whole(at + size):
+            label()
+            for t in range(height):
+                lines.append(row_line(*buf[at + t * width:at + (t + 1) * width]))
+            at += size + gap
+    elif shape == "16x16":
+        rows = length // 256
+        order = [(c, r) for r in range(rows) for c in range(0, 16, 2)]
+        if every:  # a tile whose lower half ends in the range is whole
+            order += [(c, rows) for c in range(0, 16, 2) if whole(rows * 256 + 128 + c * 8 + 16)]
+        for col, row in order:
+            label()
+            base = row * 256 + col * 8
+            for half in (0, 128):
+                for t in range(8):
+                    lines.append(row_line(buf[base + half + t], buf[base + half + 8 + t]))
     elif shape == "8x12":
         for row in range(length // 256):
             for col in range(16):
@@ -97,9 +120,14 @@ def listing(data, flags):
                     lines.append(row_line(buf[base + t]))
     else:
         cols = [c for c in range(16) if not skip or (c % 2 == 0) == even]
-        rows = range(length // 128)
-        order = [(c, r) for c in cols for r in rows] if vertical else \
-                [(c, r) for r in rows for c in cols]
+        rows = list(range(length // 128))
+        partial = length // 128
+
+        def rows_of(c):  # with --every-tile, a block of the partial row that the range holds
+            return rows + ([partial] if every and whole(partial * 128 + c * 8 + 8) else [])
+        order = [(c, r) for c in cols for r in rows_of(c)] if vertical else \
+                [(c, r) for r in rows for c in cols] + \
+                [(c, partial) for c in cols if len(rows_of(c)) > len(rows)]
         for col, row in order:
             label()
             for t in range(8):
@@ -109,7 +137,7 @@ def listing(data, flags):
 
 if __name__ == "__main__":
     for case in sorted(pathlib.Path(__file__).parent.iterdir()):
-        if (case / "case.bin").exists():
+        if (case / "case.bin").exists() and not (case / "case.message").exists():
             flags = (case / "case.flags").read_text().strip()
             (case / "case.asm").write_bytes(listing((case / "case.bin").read_bytes(), flags))
             print(case.name)
