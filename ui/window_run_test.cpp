@@ -5,11 +5,7 @@
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
-#include <QFileInfo>
-#include <QLabel>
 #include <QLineEdit>
-#include <QPushButton>
-#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 #include <csignal>
@@ -23,53 +19,13 @@
 #include "ui/frm_tessary.h"
 #include "ui/signal_watch.h"
 #include "ui/test_env.h"
-#include "ui/window_options.h"
 
 namespace tessary {
 namespace {
 
-std::string Bytes(size_t count) {
-  std::string bytes(count, '\0');
-  for (size_t i = 0; i < count; ++i) bytes[i] = static_cast<char>((i * 2654435761u) >> 13);
-  return bytes;
-}
-
-// Sets the fields txt1, txt2, txtStart, txtEnd, txtHex, then the boxes Vertical, Append, Skip,
-// Even, Invert, 16x16, 8x12 Masked, Hex Count From from the digits of `boxes`.
-void Fill(QWidget& form, const QStringList& texts, const QString& boxes = "00010001") {
-  const char* fields[] = {"txt1", "txt2", "txtStart", "txtEnd", "txtHex"};
-  const char* names[] = {"CVert",   "CAppend", "CSkip",    "CEven",
-                         "CInvert", "C1616",   "C812Mask", "CHex"};
-  for (int i = 0; i < 5; ++i) form.findChild<QLineEdit*>(fields[i])->setText(texts[i]);
-  for (int i = 0; i < 8; ++i) form.findChild<CheckBox*>(names[i])->setValue(boxes[i].digitValue());
-}
-
-void ClickGo(QWidget& form) { form.findChild<QPushButton*>("cmdGo")->click(); }
-
-// The status line of the window's preview pane.
-QString Status(QWidget& form) { return form.findChild<QLabel*>("lblStatus")->text(); }
-
-// A window over the in-memory files "in" (`size` bytes) and "out" ("; kept"), its boxes set as
-// Fill() does, pausing before every tile; `pause` fires at every pause.
-struct MemWindow {
-  MemFileSystem files;
-  frmTessary form{nullptr, &files};
-  QTimer pause;
-  int pauses = 0;
-  explicit MemWindow(size_t size, const QString& boxes = "00010001") {
-    files.files = {{"in", Bytes(size)}, {"out", "; kept\r\n"}};
-    form.SetYieldInterval(std::chrono::nanoseconds(0));
-    form.show();  // loads the settings, which Fill() then replaces
-    Fill(form, {"in", "out", "0", QString::number(size), "$00"}, boxes);
-    QObject::connect(&pause, &QTimer::timeout, [this] { ++pauses; });
-  }
-  void Go() {
-    pauses = 0;
-    pause.start(0);
-    ClickGo(form);
-    pause.stop();
-  }
-};
+using testing::ClickGo;
+using testing::MemWindow;
+using testing::Status;
 
 // What the process writes to stderr while it lives.
 class StderrCapture {
@@ -221,134 +177,6 @@ class WindowRunTest : public QObject {
     }
     QVERIFY(listed[0] != listed[1]);
     QCOMPARE(listed[2], listed[0]);
-  }
-
-  // A range one byte short of a block row lists nothing: the message box and the status line
-  // say why, naming the Every tile box, and the output keeps its bytes and its time, replaced or
-  // appended to, from a file or a pipe. A whole block row, one byte more, is listed, and the
-  // status line counts it. Guards against a window that empties the output when nothing is
-  // listed, or shows no reason.
-  void nothingListedLeavesTheOutput() {
-    QTemporaryDir dir;
-    const QString in = dir.filePath("in.bin"), out = dir.filePath("out.H");
-    QFile file(in);
-    QVERIFY(file.open(QIODevice::WriteOnly) && file.write(Bytes(4096).c_str(), 4096) == 4096);
-    file.close();
-    const QString reason =
-        "The range from $0 to $7F (127 bytes) holds no whole block row of 128 bytes; nothing "
-        "to list (\"Every tile\" lists its 15 tiles)";
-    frmTessary form;
-    form.show();
-    for (const QString append : {"0", "1"}) {
-      QFile kept(out);
-      QVERIFY(kept.open(QIODevice::WriteOnly) && kept.write("; kept\r\n") == 8 && kept.flush());
-      const QDateTime old(QDate(2001, 2, 3), QTime(4, 5, 6), Qt::UTC);
-      QVERIFY(kept.setFileTime(old, QFileDevice::FileModificationTime));
-      kept.close();
-      Fill(form, {in, out, "0", "$7F", "$00"}, "0" + append + "010001");
-      testing::MessageBoxWatch watch;
-      ClickGo(form);
-      QCOMPARE(watch.texts(), QStringList{reason});
-      QCOMPARE(Status(form), reason);
-      QVERIFY(kept.open(QIODevice::ReadOnly));
-      QCOMPARE(kept.readAll(), QByteArray("; kept\r\n"));
-      QCOMPARE(QFileInfo(out).lastModified(), old);
-      kept.close();
-    }
-    MemWindow pipe(4096);
-    pipe.files.streams = {"in"};
-    Fill(pipe.form, {"in", "out", "0", "$7F", "$00"});
-    testing::MessageBoxWatch watch;
-    pipe.Go();
-    QCOMPARE(watch.texts(), QStringList{reason});
-    QCOMPARE(pipe.files.outputs_opened, 0);
-
-    Fill(form, {in, out, "0", "$80", "$00"}, "00010001");
-    ClickGo(form);
-    QCOMPARE(Status(form), "Listed 16 tiles: 144 lines, " + QString::number(QFileInfo(out).size()) +
-                               " bytes to \"" + out + "\"");
-    QCOMPARE(watch.texts().size(), 1);
-  }
-
-  // Every tile and Glyph reach the run as the options hold them; a grayed box counts as unset.
-  // The status line gives the tiles, lines and bytes of the listing and the note on the bytes
-  // left unlisted, naming the box. Guards against a box that does not reach the run, a glyph read
-  // past its edges, a glyph problem that lets the run start, and a status line out of step.
-  void everyTileAndGlyphReachTheRun() {
-    MemWindow w(144);  // a block row and two tiles
-    const auto box = [&](const char* name, int value) {
-      w.form.findChild<CheckBox*>(name)->setValue(value);
-    };
-    const auto field = [&](const char* name, const char* text) {
-      w.form.findChild<QLineEdit*>(name)->setText(text);
-    };
-    const QString note =
-        ". The last 16 bytes of the range ($80 to $90) fill no whole block row of 128 bytes and "
-        "are not listed; \"Every tile\" lists their 2 tiles";
-    for (int every : {0, 1, 2}) {
-      box("CEveryTile", every);
-      w.Go();
-      const int tiles = every == 1 ? 18 : 16;
-      QCOMPARE(Status(w.form), QString("Listed %1 tiles: %2 lines, %3 bytes to \"out\"%4")
-                                   .arg(tiles)
-                                   .arg(tiles * 9)
-                                   .arg(w.files.files["out"].size())
-                                   .arg(every == 1 ? "" : note));
-    }
-    // Each row: Glyph, its size and gap, then the glyph the run gets ("WxH+gap", "" for none)
-    // or the start of the problem that stops Go!.
-    const char* const kShape =
-        "Glyph \"%1\" is no glyph shape; write WxH, W 8, 16, 24 or 32 and H 1 to 64";
-    const char* const kGap = "Glyph gap \"%1\" is no whole number from 0 to 65536";
-    struct Case {
-      int glyph;
-      const char *size, *gap, *expected;
-    } cases[] = {
-        {1, "8x16", "0", "8x16+0"},  {1, "32X64", "65536", "32x64+65536"},
-        {1, "24x1", "$1", "24x1+1"}, {2, "8x", "x", ""},
-        {1, "8x0", "0", kShape},     {1, "8x65", "0", kShape},
-        {1, "40x8", "0", kShape},    {1, "12x8", "0", kShape},
-        {1, "8x8", "65537", kGap},   {1, "8x8", "-1", kGap},
-        {1, "8x8", "2x", kGap},
-    };
-    box("CEveryTile", 0);
-    field("txtEnd", "$200");  // room for a 32x64 glyph
-    for (const Case& c : cases) {
-      box("CGlyph", c.glyph);
-      field("txtGlyph", c.size);
-      field("txtGlyphGap", c.gap);
-      QString problem;
-      const RunOptions options = OptionsOf(w.form, &problem);
-      const QString problem_start =
-          c.expected[0] == 'G' ? QString(c.expected).arg(c.expected == kShape ? c.size : c.gap)
-                               : QString();
-      QVERIFY2(problem.startsWith(problem_start) && problem.isEmpty() == problem_start.isEmpty(),
-               qPrintable(problem));
-      const QString glyph = options.glyph ? QString::fromStdString(GlyphName(*options.glyph)) +
-                                                "+" + QString::number(options.glyph->gap)
-                                          : QString();
-      QCOMPARE(glyph, QString(c.expected[0] == 'G' ? "" : c.expected));
-      QCOMPARE(options.every_tile_name, std::string("\"Every tile\""));
-      const int opened = w.files.outputs_opened;
-      testing::MessageBoxWatch watch;
-      w.Go();
-      QCOMPARE(watch.texts(), problem.isEmpty() ? QStringList() : QStringList{problem});
-      QCOMPARE(w.files.outputs_opened, opened + problem.isEmpty());
-      if (!problem.isEmpty()) QCOMPARE(Status(w.form), problem);
-    }
-    // The glyphs listed are the run's own.
-    box("CGlyph", 1);
-    field("txtGlyph", "16x3");
-    field("txtGlyphGap", "2");
-    w.Go();
-    RunOptions options;
-    std::tie(options.input_path, options.output_path, options.end_text) =
-        std::tuple("in", "expected", "$200");
-    options.glyph = GlyphShape{16, 3, 2};
-    FixedStyleHost host({.labels = true});
-    const RunResult result = Run(options, host, w.files);
-    QCOMPARE(result.tiles, 64);
-    QCOMPARE(w.files.files["out"], w.files.files["expected"]);
   }
 
   // "Invert" and "Hex Count From" changed while a run pauses apply from a later tile on.
