@@ -1,4 +1,5 @@
 // Tests of the browse button, with the file dialog replaced, and of the real dialog's set-up.
+#include <QComboBox>
 #include <QFile>
 #include <QFileDialog>
 #include <QLineEdit>
@@ -61,7 +62,8 @@ class BrowseNamingTest : public QObject {
   }
 
   // The first filter, selected at the start, shows the graphics files only; a name typed
-  // without an extension gets ".chr".
+  // without an extension gets ".chr". Guards against an "All Files (*.*)" filter that hides a
+  // file without an extension.
   void dialogSetUp() {
     QTemporaryDir dir;
     for (const char* name : {"a.bin", "b.chr", "c.nes", "d.grph", "readme"}) {
@@ -74,6 +76,13 @@ class BrowseNamingTest : public QObject {
     auto* view = dialog.findChild<QListView*>("listView");
     QTRY_COMPARE(view->model()->rowCount(view->rootIndex()), 4);
     QCOMPARE(dialog.defaultSuffix(), QStringLiteral("chr"));
+    auto* filters = dialog.findChild<QComboBox*>("fileTypeCombo");
+    QCOMPARE(filters->itemText(1), QStringLiteral("All Files (*.*)"));
+    filters->setCurrentIndex(1);
+    filters->activated(1);  // as a pick by the user
+    QTRY_COMPARE(view->model()->rowCount(view->rootIndex()), 5);
+    const QModelIndex first = view->model()->index(0, 0, view->rootIndex());
+    QCOMPARE(view->model()->match(first, Qt::DisplayRole, "readme", 1, Qt::MatchWrap).size(), 1);
   }
 };
 

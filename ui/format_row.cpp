@@ -19,6 +19,7 @@ FormatRow::FormatRow(QWidget* form) : QObject(form) {
   lblPrefix = Placed(new QLabel(tr("&Label prefix:"), form), "lblPrefix", Twips(1920, 3000, 0, 0));
   txtPrefix = NewField(form, "txtPrefix", Twips(1920, 3240, 1335, 285));
   CPixels = NewBox(form, "CPixels", "&Pixel comments", Twips(120, 3660, 1695, 255), 0);
+  CEveryTile = NewBox(form, "CEveryTile", "Every tile", Twips(1920, 3660, 1455, 255), 0);
   // A label shows its "&" as an access key only once it has a buddy.
   lblSyntax->setBuddy(cboSyntax);
   lblPrefix->setBuddy(txtPrefix);
@@ -26,10 +27,11 @@ FormatRow::FormatRow(QWidget* form) : QObject(form) {
   connect(cboSyntax, &QComboBox::currentIndexChanged, this, &FormatRow::UpdatePrefixEnabled);
   connect(cboSyntax, &QComboBox::currentIndexChanged, this, &FormatRow::changed);
   connect(txtPrefix, &QLineEdit::textChanged, this, &FormatRow::changed);
+  connect(CEveryTile, &CheckBox::valueChanged, this, &FormatRow::changed);
   UpdatePrefixEnabled();
 }
 
-QList<QWidget*> FormatRow::TabOrder() const { return {cboSyntax, txtPrefix, CPixels}; }
+QList<QWidget*> FormatRow::TabOrder() const { return {cboSyntax, txtPrefix, CPixels, CEveryTile}; }
 
 ListingSyntax FormatRow::Listing() const {
   ListingSyntax listing;

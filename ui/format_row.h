@@ -1,5 +1,5 @@
 // FormatRow: the window's row that chooses the listing's spelling (Syntax, Label prefix and Pixel
-// comments).
+// comments), with the Every tile box beside Pixel comments.
 #pragma once
 
 #include <QList>
@@ -18,8 +18,8 @@ class CheckBox;
 
 // The controls lie on the window itself, below its original controls, so that the settings find
 // them by name like the others: lblSyntax and cboSyntax (the syntaxes in table order, each item's
-// data its --syntax name), lblPrefix and txtPrefix, and CPixels. The label prefix is enabled only
-// while label lines carry numbers and the syntax has symbols.
+// data its --syntax name), lblPrefix and txtPrefix, CPixels and CEveryTile. The label prefix is
+// enabled only while label lines carry numbers and the syntax has symbols.
 class FormatRow : public QObject {
   Q_OBJECT
 
@@ -38,7 +38,7 @@ class FormatRow : public QObject {
   void SetLabelsNumbered(bool numbered);
 
  signals:
-  // The syntax or the prefix changed, which the preview shows.
+  // The syntax, the prefix or Every tile changed, which the preview shows.
   void changed();
 
  private:
@@ -49,6 +49,7 @@ class FormatRow : public QObject {
   QLabel* lblPrefix;
   QLineEdit* txtPrefix;
   CheckBox* CPixels;
+  CheckBox* CEveryTile;
   bool numbered_ = false;
 };
 

@@ -19,7 +19,9 @@
 #include "ui/check_box.h"
 #include "ui/file_dialog.h"
 #include "ui/format_row.h"
+#include "ui/glyph_row.h"
 #include "ui/placement.h"
+#include "ui/run_summary.h"
 #include "ui/settings_binding.h"
 #include "ui/tile_preview.h"
 #include "ui/window_font.h"
@@ -27,12 +29,6 @@
 
 namespace tessary {
 namespace {
-
-QString Sentence(const std::string& message) {
-  QString text = QString::fromStdString(message);
-  if (!text.isEmpty()) text[0] = text[0].toUpper();
-  return text;
-}
 
 constexpr Qt::WindowFlags kWindowFlags = Qt::Window | Qt::CustomizeWindowHint |
                                          Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
@@ -49,12 +45,13 @@ frmTessary::frmTessary(FileDialog* dialog, FileSystem* files, QWidget* parent)
   setObjectName(QStringLiteral("frmTessary"));
   setWindowTitle(QStringLiteral("Tessary v2.1"));
   setWindowIcon(AppIcon());
-  const QSize controls = Twips(0, 0, 3675, 4020).size();
+  const QSize controls = Twips(0, 0, 3675, 4440).size();
   resize(controls);  // the fonts are fitted to the controls alone
   AddFileRows();
   AddRangeRow();
   AddBoxes();
   format_row_ = new FormatRow(this);
+  glyph_row_ = new GlyphRow(this);
   FitWindowFont(this);
   AddPreview(controls);
   SetTabOrder();
@@ -71,12 +68,7 @@ void frmTessary::AddFileRows() {
   lblIn->setBuddy(txt1);  // a label shows its "&" as an access key only once it has a buddy
   lblOut->setBuddy(txt2);
   cmdBrowse->setAutoDefault(true);  // Enter and keypad Enter click it when focused, as Space does
-  QFont terminal(QStringLiteral("Terminal"));
-  terminal.setStyleHint(QFont::TypeWriter);
-  terminal.setPointSize(9);
-  terminal.setBold(true);
-  terminal.setStretch(QFont::Unstretched);
-  cmdBrowse->setFont(terminal);
+  cmdBrowse->setFont(BrowseButtonFont());
 }
 
 void frmTessary::AddRangeRow() {
@@ -123,7 +115,7 @@ void frmTessary::AddPreview(QSize controls) {
 void frmTessary::SetTabOrder() {
   QList<QWidget*> order = {txt1,  cmdBrowse, txt2,    txtStart, txtEnd,   cmdGo, CVert, CAppend,
                            CSkip, CEven,     CInvert, C1616,    C812Mask, CHex,  txtHex};
-  order += format_row_->TabOrder();
+  order += format_row_->TabOrder() + glyph_row_->TabOrder();
   for (qsizetype i = 1; i < order.size(); ++i) setTabOrder(order[i - 1], order[i]);
   txt1->setFocus();
 }
@@ -140,6 +132,8 @@ void frmTessary::ConnectEvents() {
     connect(box, &CheckBox::valueChanged, this, &frmTessary::Form_Change);
   }
   connect(format_row_, &FormatRow::changed, this, &frmTessary::Form_Change);
+  connect(glyph_row_, &GlyphRow::changed, this, &frmTessary::Form_Change);
+  connect(glyph_row_, &GlyphRow::boxChanged, this, &frmTessary::CGlyph_Click);
   connect(tmrPreview, &QTimer::timeout, this, &frmTessary::tmrPreview_Timer);
   connect(picPreview, &TilePreview::rangeDragged, this, &frmTessary::picPreview_RangeDragged);
   auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
@@ -168,11 +162,7 @@ void frmTessary::Form_Load() {
 void frmTessary::closeEvent(QCloseEvent* event) {
   bool Cancel = false;
   Form_QueryUnload(Cancel);
-  if (Cancel) {
-    event->ignore();
-  } else {
-    event->accept();
-  }
+  event->setAccepted(!Cancel);
 }
 
 void frmTessary::Form_QueryUnload(bool& Cancel) {
@@ -188,12 +178,20 @@ void frmTessary::Form_QueryUnload(bool& Cancel) {
 void frmTessary::cmdGo_Click() {
   if (Busy) return;  // a click that arrives while a run pauses between tiles
   cancel_requested_ = false;
-  const RunResult result = Run(OptionsOf(*this), *this, *files_);
+  QString problem;
+  const RunOptions options = OptionsOf(*this, &problem);
+  if (!problem.isEmpty()) {  // nothing runs
+    picPreview->SetStatus(problem);
+    warnings_.Show(problem);
+    return;
+  }
+  const RunResult result = Run(options, *this, *files_);
   if (close_requested_) {
     close();  // a signal arrived during the run
     return;
   }
-  if (result.status == RunStatus::kFailed) warnings_.Show(Sentence(result.message));
+  picPreview->SetStatus(RunSummary(result, options.output_path));
+  if (const QString alert = RunAlert(result); !alert.isEmpty()) warnings_.Show(alert);
 }
 
 void frmTessary::cmdBrowse_Click() {
@@ -203,7 +201,12 @@ void frmTessary::cmdBrowse_Click() {
   txt2->setText(OutputNameFor(*chosen));
 }
 
-void frmTessary::CSkip_Click() { CEven->setEnabled(CSkip->value() != 0); }
+void frmTessary::CSkip_Click() { CEven->setEnabled(CSkip->value() != 0 && !glyph_row_->IsSet()); }
+
+void frmTessary::CGlyph_Click() {
+  for (CheckBox* box : {CVert, CSkip, C1616, C812Mask}) box->setEnabled(!glyph_row_->IsSet());
+  CSkip_Click();
+}
 
 void frmTessary::CHex_Click() { format_row_->SetLabelsNumbered(CHex->value() != 0); }
 
@@ -229,7 +232,9 @@ void frmTessary::changeEvent(QEvent* event) {
 }
 
 void frmTessary::tmrPreview_Timer() {
-  picPreview->Show(OptionsOf(*this), FromBoxes(BoxesOf(*this)).style.labels);
+  QString problem;
+  const RunOptions options = OptionsOf(*this, &problem);
+  picPreview->Show(options, FromBoxes(BoxesOf(*this)).style.labels, problem);
 }
 
 void frmTessary::picPreview_RangeDragged(quint64 start, quint64 end) {

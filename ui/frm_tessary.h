@@ -21,12 +21,15 @@ namespace tessary {
 class CheckBox;
 class FileDialog;
 class FormatRow;
+class GlyphRow;
 class TilePreview;
 
 // The window takes the values of its controls, hands them to the conversion run and hosts the
 // run: between tiles it handles the pending events, with Busy set and the busy pointer shown.
 // "Invert" and "Hex Count From" are read anew after every such pause; Esc then cancels the run.
-// Enter, like Space, clicks the button that has the focus.
+// Enter, like Space, clicks the button that has the focus. After a run the pane's status line
+// says what it did; a message box shows only a run that failed or listed nothing, or glyph
+// fields that keep a run from starting.
 // The fields and boxes are loaded from the settings store when the window is first shown and
 // saved when a close is granted; no close is granted while Busy.
 // Right of the controls, which keep their places, the preview pane takes whatever room the
@@ -53,6 +56,9 @@ class frmTessary : public QWidget, private RunHost {
   void cmdGo_Click();
   void cmdBrowse_Click();
   void CSkip_Click();
+  // While Glyph is set it decides the shape: Vertical, Skip, Even, 16x16 and 8x12 Masked are
+  // disabled, their values kept.
+  void CGlyph_Click();
   // Label lines carry numbers unless Hex Count From is unchecked; the format row's label prefix
   // follows.
   void CHex_Click();
@@ -107,7 +113,8 @@ class frmTessary : public QWidget, private RunHost {
   CheckBox* C812Mask;
   CheckBox* CHex;
   QLineEdit* txtHex;
-  FormatRow* format_row_;  // Syntax, Label prefix, Pixel comments
+  FormatRow* format_row_;  // Syntax, Label prefix, Pixel comments, Every tile
+  GlyphRow* glyph_row_;    // Glyph, its size and gap
   TilePreview* picPreview;
   QTimer* tmrPreview;
 

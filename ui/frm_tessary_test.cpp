@@ -40,14 +40,19 @@ const Control kLayout[] = {
     {"cboSyntax", "QComboBox", "", 120, 3240, 1770, 330},
     {"txtPrefix", "QLineEdit", "", 1920, 3240, 1335, 285},
     {"CPixels", "tessary::CheckBox", "&Pixel comments", 120, 3660, 1695, 255},
+    {"CEveryTile", "tessary::CheckBox", "Every tile", 1920, 3660, 1455, 255},
+    {"CGlyph", "tessary::CheckBox", "Glyph", 120, 4020, 855, 255},
+    {"txtGlyph", "QLineEdit", "", 1080, 4020, 855, 285},
+    {"txtGlyphGap", "QLineEdit", "", 2640, 4020, 615, 285},
     {"lblIn", "QLabel", "&Input File:", 120, 0, 0, 0},
     {"lblOut", "QLabel", "&Output File:", 120, 600, 0, 0},
     {"Label1", "QLabel", "&Start Offset:", 120, 1200, 0, 0},
     {"Label2", "QLabel", "&End Offset:", 1920, 1200, 0, 0},
     {"lblSyntax", "QLabel", "S&yntax:", 120, 3000, 0, 0},
     {"lblPrefix", "QLabel", "&Label prefix:", 1920, 3000, 0, 0},
+    {"lblGlyphGap", "QLabel", "Gap:", 2040, 4065, 0, 0},
 };
-constexpr int kFocusable = 18;
+constexpr int kFocusable = 22;
 
 QString FocusName() { return QApplication::focusWidget()->objectName(); }
 
@@ -72,8 +77,10 @@ class FrmTessaryTest : public QObject {
       const QRect px(c.left / 15, c.top / 15, c.width / 15, c.height / 15);
       QCOMPARE(w->geometry(), c.width ? px : QRect(px.topLeft(), w->size()));
       QCOMPARE(w->property("text").toString(), QString(c.caption));
-      // Before the settings load, Hex Count From is unchecked, which disables the prefix.
-      QCOMPARE(w->isEnabled(), QByteArray(c.name) != "CEven" && QByteArray(c.name) != "txtPrefix");
+      // Before the settings load, Hex Count From is unchecked, which disables the prefix, and
+      // Glyph is unset, which disables its fields.
+      const QByteArray name(c.name);
+      QCOMPARE(w->isEnabled(), name != "CEven" && name != "txtPrefix" && !name.startsWith("txtG"));
     }
 
     form.show();
@@ -81,10 +88,22 @@ class FrmTessaryTest : public QObject {
     QVERIFY(QTest::qWaitForWindowActive(&form));
     QCOMPARE(FocusName(), QStringLiteral("txt1"));
     form.findChild<CheckBox*>("CSkip")->setValue(1);  // enables Even, so Tab visits it too
-    for (int i = 0; i <= kFocusable; ++i) {
-      QCOMPARE(FocusName(), QString(kLayout[i % kFocusable].name));
-      QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    // Tab visits the enabled controls: Glyph's fields only while it is set, the tile boxes only
+    // while it is not.
+    for (int glyph : {0, 1}) {
+      form.findChild<CheckBox*>("CGlyph")->setValue(glyph);
+      QStringList visits;
+      for (int i = 0; i < kFocusable; ++i) {
+        if (form.findChild<QWidget*>(kLayout[i].name)->isEnabled()) visits << kLayout[i].name;
+      }
+      QCOMPARE(visits.size(), glyph ? 17 : 20);
+      form.findChild<QWidget*>("txt1")->setFocus();
+      for (qsizetype i = 0; i <= visits.size(); ++i) {
+        QCOMPARE(FocusName(), visits[i % visits.size()]);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+      }
     }
+    form.findChild<CheckBox*>("CGlyph")->setValue(0);
 
     const std::pair<Qt::Key, const char*> access_keys[] = {
         {Qt::Key_I, "txt1"},   {Qt::Key_O, "txt2"},      {Qt::Key_S, "txtStart"},
@@ -104,6 +123,31 @@ class FrmTessaryTest : public QObject {
     QSignalSpy clicks(form.findChild<QPushButton*>("cmdGo"), &QPushButton::clicked);
     QTest::keyClick(form.findChild<QPushButton*>("cmdGo"), Qt::Key_Enter, Qt::KeypadModifier);
     QCOMPARE(clicks.count(), 1);
+  }
+
+  // Guards against Glyph leaving a tile box enabled, changing a value, or re-enabling Even
+  // without Skip; and against a grayed Glyph, which lists no glyphs, disabling anything.
+  void glyphDecidesTheShape() {
+    frmTessary form;
+    form.show();
+    const char* tile_boxes[] = {"CVert", "CSkip", "CEven", "C1616", "C812Mask"};
+    auto box = [&](const char* name) { return form.findChild<CheckBox*>(name); };
+    for (int skip : {1, 0}) {
+      box("CSkip")->setValue(skip);
+      for (const char* name : {"CVert", "C1616", "C812Mask"}) box(name)->setValue(2 - skip);
+      for (int glyph : {1, 2, 0}) {
+        box("CGlyph")->setValue(glyph);
+        for (const char* name : tile_boxes) {
+          const bool enabled = glyph != 1 && (QByteArray(name) != "CEven" || skip);
+          QVERIFY2(box(name)->isEnabled() == enabled, name);
+        }
+        for (const char* field : {"txtGlyph", "txtGlyphGap"}) {
+          QCOMPARE(form.findChild<QLineEdit*>(field)->isEnabled(), glyph == 1);
+        }
+        QCOMPARE(box("CSkip")->value(), skip);
+        QCOMPARE(box("C1616")->value(), 2 - skip);
+      }
+    }
   }
 
   // Guards against the coupling missing a click on Skip or changing Even's check mark; a click

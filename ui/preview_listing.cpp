@@ -1,8 +1,10 @@
 #include "ui/preview_listing.h"
 
-#include <QObject>
+#include <limits>
 
+#include "run/range_note.h"
 #include "run/sheet_pick.h"
+#include "ui/run_summary.h"
 
 namespace tessary {
 
@@ -13,14 +15,23 @@ QString DollarHex(quint64 value) {
 SheetMarks PreviewListing::Marks() const {
   return {.start = static_cast<uint64_t>(plan.start),
           .length = static_cast<uint64_t>(plan.length),
-          .shape = shape,
+          .shape = choice.shape,
           .tiles = lists ? &tiles : nullptr};
 }
 
 QString PreviewListing::TipAt(uint64_t offset) const {
   if (!lists) return DollarHex(offset);
   const auto start = static_cast<uint64_t>(plan.start);
-  const int64_t index = ListedTileHolding(tiles, shape, start, offset);
+  int64_t index = -1;
+  if (!choice.glyph) {
+    index = ListedTileHolding(tiles, choice.shape, start, offset);
+  } else if (offset >= start) {
+    const auto stride = static_cast<uint64_t>(choice.glyph->Stride());
+    const uint64_t glyph = (offset - start) / stride;
+    const bool in_glyph = (offset - start) % stride < static_cast<uint64_t>(choice.glyph->Bytes());
+    if (in_glyph && glyph <= uint64_t{std::numeric_limits<int32_t>::max()})
+      index = tiles.IndexOf({0, int32_t(glyph)});
+  }
   if (index < 0) return DollarHex(offset);
   const uint64_t first = start + static_cast<uint64_t>(tiles.OffsetOf(tiles.At(index)));
   // The tile number wraps like the run's 32-bit counter.
@@ -31,25 +42,27 @@ QString PreviewListing::TipAt(uint64_t offset) const {
 }
 
 std::optional<PreviewListing> PlanPreview(const RunOptions& options, bool labels, uint64_t size,
-                                          QString& why) {
-  why.clear();
+                                          QString& note) {
+  note.clear();
   const RangePlan plan = PlanRange(options, size);
   if (!plan.problem.empty()) {
-    why = QString::fromStdString(plan.problem);
-    if (!why.isEmpty()) why[0] = why[0].toUpper();  // a sentence of its own
+    note = Sentence(plan.problem);
     return std::nullopt;
   }
-  const ListedTiles tiles(WalkChoiceOf(options), plan.length);
+  const WalkChoice choice = WalkChoiceOf(options);
+  const ListedTiles tiles(choice, plan.length);
   const std::string& prefix = options.listing.label_prefix;
   const auto prefix_problem = prefix.empty() ? std::nullopt : LabelPrefixProblem(prefix);
   if (prefix_problem) {
-    why = QStringLiteral("Label prefix ") + QString::fromStdString(*prefix_problem);
+    note = QStringLiteral("Label prefix ") + QString::fromStdString(*prefix_problem);
   } else if (tiles.count() == 0) {
-    why = QObject::tr("The range holds no whole tile row of %1 bytes; nothing to list")
-              .arg(TileRowBytes(options.shape));
+    note = Sentence(NothingToList(choice, plan.start, plan.length, options.every_tile_name));
+  } else if (const auto unlisted =
+                 UnlistedNote(choice, plan.start, plan.length, options.every_tile_name)) {
+    note = Sentence(*unlisted);
   }
-  return PreviewListing{plan,          tiles,  ListingFormat(options.listing),
-                        options.shape, labels, !prefix_problem};
+  return PreviewListing{plan,   tiles,  ListingFormat(options.listing),
+                        choice, labels, !prefix_problem};
 }
 
 }  // namespace tessary

@@ -1,5 +1,5 @@
 // PreviewListing: what a run with the window's fields would list from the previewed file, as
-// the pane marks it on the sheet and names its tiles.
+// the pane marks it on the sheet, names its tiles and notes what it leaves out.
 #pragma once
 
 #include <QString>
@@ -21,21 +21,23 @@ struct PreviewListing {
   RangePlan plan;  // with no problem
   ListedTiles tiles;
   ListingFormat format;
-  Shape shape;
+  WalkChoice choice;
   bool labels;  // label lines carry numbers ("Hex Count From")
   bool lists;   // false when the run would refuse the options and list nothing
 
   // The range, and the tiles when the run would list them.
   SheetMarks Marks() const;
-  // The tooltip over the byte at `offset`: its tile's first byte and label line, or its own
-  // offset when no listed tile reads it.
+  // The tooltip over the byte at `offset`: its tile's (or glyph's) first byte and label line, or
+  // its own offset when no listed tile reads it.
   QString TipAt(uint64_t offset) const;
 };
 
 // What a run with `options` would list from a file of `size` bytes, `labels` as in
-// PreviewListing. Sets `why` to the reason the run would list nothing, or empties it; returns
-// std::nullopt when the fields name no range at all.
+// PreviewListing. Sets `note` to what the pane says under the sheet: the reason the run would
+// list nothing, or the note on the bytes at the range's end that it would leave unlisted (naming
+// the option as options.every_tile_name does), or nothing. Returns std::nullopt when the fields
+// name no range at all.
 std::optional<PreviewListing> PlanPreview(const RunOptions& options, bool labels, uint64_t size,
-                                          QString& why);
+                                          QString& note);
 
 }  // namespace tessary

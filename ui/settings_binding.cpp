@@ -25,9 +25,9 @@ struct SettingsEntry {
 };
 
 // The entries, in the order in which they are loaded and saved: the thirteen of the original
-// window, then the listing's syntax row, then the preview's zoom. The syntax is stored by its
-// --syntax name.
-const std::array<SettingsEntry, 17> kSettingsEntries = {{
+// window, then the listing's syntax row with Every tile, the glyph row, then the preview's zoom.
+// The syntax is stored by its --syntax name.
+const std::array<SettingsEntry, 21> kSettingsEntries = {{
     {"txt1", "Files", "File1", "Click on *", false},
     {"txt2", "Files", "File2", "Type in target file", false},
     {"txtStart", "Range", "Range1", "$0", false},
@@ -44,6 +44,10 @@ const std::array<SettingsEntry, 17> kSettingsEntries = {{
     {"cboSyntax", "Format", "Syntax", "classic", false},
     {"CPixels", "Format", "Pixels", "0", true},
     {"txtPrefix", "Format", "LabelPrefix", "", false},
+    {"CEveryTile", "Format", "EveryTile", "0", true},
+    {"CGlyph", "Format", "Glyph", "0", true},
+    {"txtGlyph", "Format", "GlyphSize", "8x16", false},
+    {"txtGlyphGap", "Format", "GlyphGap", "0", false},
     {"spnZoom", "View", "Zoom", "2", false},
 }};
 

@@ -18,7 +18,7 @@ class SettingsBindingTest : public QObject {
  private slots:
   void init() { testing::ClearSettings(); }
 
-  // An empty store shows the defaults, and the close writes all thirteen entries.
+  // An empty store shows the defaults, and the close writes every entry.
   void firstStart() {
     frmTessary form;
     form.show();
@@ -28,13 +28,27 @@ class SettingsBindingTest : public QObject {
     QStringList entries;
     for (const QString& key : store.allKeys()) entries << key + "=" + store.value(key).toString();
     entries.sort();
-    QCOMPARE(
-        entries,
-        QStringList({"Files/File1=Click on *", "Files/File2=Type in target file", "Flags/1616=0",
-                     "Flags/812=0", "Flags/Append=0", "Flags/CHex=1", "Flags/Even=1",
-                     "Flags/Invert=0", "Flags/Skip=0", "Flags/Vertical=1", "Flags/txtHex=$00",
-                     "Format/LabelPrefix=", "Format/Pixels=0", "Format/Syntax=classic",
-                     "Range/Range1=$0", "Range/Range2=$100", "View/Zoom=2"}));
+    QCOMPARE(entries, QStringList({"Files/File1=Click on *",
+                                   "Files/File2=Type in target file",
+                                   "Flags/1616=0",
+                                   "Flags/812=0",
+                                   "Flags/Append=0",
+                                   "Flags/CHex=1",
+                                   "Flags/Even=1",
+                                   "Flags/Invert=0",
+                                   "Flags/Skip=0",
+                                   "Flags/Vertical=1",
+                                   "Flags/txtHex=$00",
+                                   "Format/EveryTile=0",
+                                   "Format/Glyph=0",
+                                   "Format/GlyphGap=0",
+                                   "Format/GlyphSize=8x16",
+                                   "Format/LabelPrefix=",
+                                   "Format/Pixels=0",
+                                   "Format/Syntax=classic",
+                                   "Range/Range1=$0",
+                                   "Range/Range2=$100",
+                                   "View/Zoom=2"}));
   }
 
   // Every entry comes back as typed: case, blanks, commas, quotes, an empty text, a grayed box.
@@ -42,10 +56,11 @@ class SettingsBindingTest : public QObject {
     // clang-format off
     const QStringList names = {"txt1", "txt2", "txtStart", "txtEnd", "txtHex", "CVert", "CAppend",
                                "CSkip", "CEven", "CInvert", "C1616", "C812Mask", "CHex",
-                               "cboSyntax", "CPixels", "txtPrefix"};
+                               "cboSyntax", "CPixels", "txtPrefix", "CEveryTile", "CGlyph",
+                               "txtGlyph", "txtGlyphGap"};
     const QStringList typed = {"/home/Ann/GFX, old/Font #1.CHR", "  C:\\Out\\font=\"x\";.H  ",
                                "$ff", "", "'é", "0", "1", "1", "0", "1", "1", "2", "0",
-                               "kickass", "1", "font_"};
+                               "kickass", "1", "font_", "1", "1", "24x21", "$01"};
     // clang-format on
     for (bool saving : {true, false}) {
       frmTessary form;
@@ -70,10 +85,10 @@ class SettingsBindingTest : public QObject {
   }
 
   // What a hand-edited or damaged store gives: controls at start ("name=value"), then the
-  // warnings shown at start and at close. Guards against the Skip/Even coupling skipped at start,
-  // damaged box values kept, junk reported as a failed save, an unreadable store passed over in
-  // silence, a hand-written list loaded empty, text fields cut at 32767 characters, and a failed
-  // save not saying why.
+  // warnings shown at start and at close. Guards against the Skip/Even coupling (and Glyph's
+  // over it) skipped at start, damaged box values kept, junk reported as a failed save, an
+  // unreadable store passed over in silence, a hand-written list loaded empty, text fields cut at
+  // 32767 characters, and a failed save not saying why.
   void storedFile_data() {
     // "/": the store is a folder; "^": a file stands where the store's folder belongs.
     QTest::addColumn<QByteArray>("content");
@@ -90,6 +105,8 @@ class SettingsBindingTest : public QObject {
     QTest::newRow("junk keys") << QByteArray(
                                       "top=1\n[Flags]\nSkip=1\nBogus=1\n%%%=\\q\n[Old]\nx=1\n")
                                << QStringList{"CSkip=1", "CVert=1"} << none;
+    QTest::newRow("glyph") << QByteArray("[Flags]\nSkip=1\n[Format]\nGlyph=1\nGlyphSize=32x8\n")
+                           << QStringList{"CSkip=1", "CGlyph=1", "txtGlyph=32x8"} << none;
     QTest::newRow("list") << QByteArray("[Files]\nFile1=/gfx, old/a.chr\n")
                           << QStringList{"txt1=/gfx, old/a.chr"} << none;
     QTest::newRow("long") << "[Files]\nFile2=" + QByteArray(40000, 'x')
@@ -134,18 +151,19 @@ class SettingsBindingTest : public QObject {
       QCOMPARE(name + "=" + (box ? QString::number(box->value()) : field->text()), control);
     }
     QCOMPARE(form.findChild<CheckBox*>("CEven")->isEnabled(),
-             form.findChild<CheckBox*>("CSkip")->value() != 0);
+             form.findChild<CheckBox*>("CSkip")->value() != 0 &&
+                 form.findChild<CheckBox*>("CGlyph")->value() != 1);
     QVERIFY(form.close());
     QCOMPARE(watch.texts(), warnings);
     if (!warnings.isEmpty()) return;
-    // Guards against junk kept past the close: the window's 17 entries in 5 sections, no more.
+    // Guards against junk kept past the close: the window's 21 entries in 5 sections, no more.
     store.setFileName(testing::SettingsFile());
     QVERIFY(store.open(QIODevice::ReadOnly));
     const QByteArray written = store.readAll();
     QVERIFY(written.contains("\nRange2=$100\n"));
     qsizetype lines = 0;
     for (const QByteArray& line : written.split('\n')) lines += !line.isEmpty();
-    QCOMPARE(lines, 17 + 5);
+    QCOMPARE(lines, 21 + 5);
   }
 };
 

@@ -12,23 +12,63 @@
 namespace tessary {
 namespace {
 
-// Sheet colours: the file's bits, the same bits inside the range, the tiles' outlines, and
-// whatever lies off the sheet or past the end of the file.
+// Sheet colours: the file's bits, the same bits inside the range and before it, the tiles'
+// outlines, and whatever lies off the sheet or past the end of the file.
 constexpr QRgb kPaper = 0xff101418, kInk = 0xffd8dde3;
 constexpr QRgb kRangePaper = 0xff16365e, kRangeInk = 0xffa8d4ff;
+constexpr QRgb kEarlyPaper = 0xff0c0e11, kEarlyInk = 0xff70757c;
 constexpr QRgb kOffSheet = 0xff5a5f66;
 const QColor kOutline(255, 170, 0, 210);
 
+// Gaps up to the cells' own size are read with them, in one piece; wider ones are skipped.
+bool ReadInOnePiece(const SheetLayout& layout) { return layout.stride() <= 2 * layout.CellBytes(); }
+
+// Paints the cells of bands [first_band, end_band) into `sheet`, whose top row is the first
+// band's, from the bytes [from, to) of the file at `bytes`.
+class CellPainter {
+ public:
+  CellPainter(QImage& sheet, const SheetLayout& layout, int64_t first_band, const SheetMarks* marks)
+      : pixels_(reinterpret_cast<uint32_t*>(sheet.bits())),
+        stride_(static_cast<size_t>(sheet.bytesPerLine()) / sizeof(uint32_t)),
+        layout_(layout),
+        top_(first_band * layout.cell_height()),
+        marks_(marks) {}
+
+  void Paint(int64_t cell, const uint8_t* bytes, int64_t from, int64_t to) {
+    const int64_t first = layout_.CellStart(cell);
+    const int64_t begin = std::max(first, from), end = std::min(first + layout_.CellBytes(), to);
+    for (int64_t offset = begin; offset < end; ++offset) {
+      const SheetPoint at = *layout_.PointOf(offset);
+      uint32_t* row = pixels_ + size_t(at.y - top_) * stride_ + size_t(at.x);
+      QRgb ink = kInk, paper = kPaper;
+      if (offset < layout_.start()) {
+        ink = kEarlyInk, paper = kEarlyPaper;
+      } else if (marks_ && uint64_t(offset) >= marks_->start &&
+                 uint64_t(offset) - marks_->start < marks_->length) {
+        ink = kRangeInk, paper = kRangePaper;
+      }
+      const uint8_t byte = bytes[offset - from];
+      for (int bit = 0; bit < 8; ++bit) row[bit] = (byte << bit) & 0x80 ? ink : paper;
+    }
+  }
+
+ private:
+  uint32_t* pixels_;
+  size_t stride_;
+  const SheetLayout& layout_;
+  int64_t top_;
+  const SheetMarks* marks_;
+};
+
 // Outlines the listed tiles that may show in the bands of bytes [first_byte, end_byte).
 void DrawOutlines(QPainter& painter, const SheetViewport& view, const SheetMarks& marks,
-                  uint64_t first_byte, uint64_t end_byte) {
+                  int64_t first_byte, int64_t end_byte) {
   const auto start = static_cast<int64_t>(marks.start);
-  const int64_t row_bytes = TileRowBytes(marks.shape);
-  // A tile reaches at most two tile rows below its first byte (8x12 mask rows, or a tile that
-  // begins off a block's first byte).
-  const int64_t first_row = std::max<int64_t>(0, (int64_t(first_byte) - start) / row_bytes - 2);
-  const int64_t last_row = std::min<int64_t>((int64_t(end_byte) - start) / row_bytes,
-                                             std::numeric_limits<int32_t>::max());
+  const int64_t row_bytes = view.layout.glyphs() ? view.layout.stride() : TileRowBytes(marks.shape);
+  // A tile reaches at most two tile rows below its first byte (8x12 mask rows).
+  const int64_t first_row = std::max<int64_t>(0, (first_byte - start) / row_bytes - 2);
+  const int64_t last_row =
+      std::min<int64_t>((end_byte - start) / row_bytes, std::numeric_limits<int32_t>::max());
   const int z = view.zoom;
   painter.setPen(QPen(kOutline, 1));
   painter.setBrush(Qt::NoBrush);
@@ -37,7 +77,7 @@ void DrawOutlines(QPainter& painter, const SheetViewport& view, const SheetMarks
       const TilePosition at{column, static_cast<int32_t>(row)};
       if (marks.tiles->IndexOf(at) < 0) continue;
       SheetRect rects[kMaxOutlineRects];
-      const int n = TileOutline(marks.shape, uint64_t(start + marks.tiles->OffsetOf(at)), rects);
+      const int n = view.layout.Outline(marks.shape, start + marks.tiles->OffsetOf(at), rects);
       for (int i = 0; i < n; ++i) {
         const SheetRect& r = rects[i];
         painter.drawRect(int(r.x) * z - view.left, int(r.y - view.top) * z, int(r.width) * z - 1,
@@ -49,17 +89,19 @@ void DrawOutlines(QPainter& painter, const SheetViewport& view, const SheetMarks
 
 }  // namespace
 
-std::optional<uint64_t> SheetViewport::OffsetAt(QPoint pos, bool clamp) const {
+std::optional<int64_t> SheetViewport::OffsetAt(QPoint pos, bool clamp) const {
   const int64_t across = int64_t{pos.x()} + left;
   int64_t x = across < 0 ? -1 : across / zoom;
   int64_t y = top + (pos.y() < 0 ? -1 : pos.y() / zoom);
-  if (!clamp && (x < 0 || x >= kSheetWidth || y < 0)) return std::nullopt;
-  x = std::clamp<int64_t>(x, 0, kSheetWidth - 1);
-  return tessary::OffsetAt(x, std::max<int64_t>(0, y));
+  if (!clamp && (x < 0 || x >= layout.SheetWidth() || y < 0)) return std::nullopt;
+  x = std::clamp<int64_t>(x, 0, layout.SheetWidth() - 1);
+  const int64_t offset = layout.OffsetAt(x, std::max<int64_t>(0, y));
+  if (!clamp && offset < 0) return std::nullopt;
+  return offset;
 }
 
-QRect SheetViewport::ByteRect(uint64_t offset) const {
-  const SheetPoint at = SheetPointOf(offset);
+QRect SheetViewport::ByteRect(int64_t offset) const {
+  const SheetPoint at = layout.PointOf(offset).value_or(SheetPoint{-1, -1});
   return QRect(int(at.x) * zoom - left, int(at.y - top) * zoom, 8 * zoom, zoom);
 }
 
@@ -67,37 +109,47 @@ std::error_code DrawSheet(QPainter& painter, const SheetViewport& view, InputFil
                           uint64_t size, const SheetMarks* marks) {
   painter.fillRect(QRect(QPoint(), view.size), QColor(kOffSheet));
   if (!input) return {};
+  const SheetLayout& layout = view.layout;
   const int z = view.zoom;
-  const uint64_t first_band = static_cast<uint64_t>(view.top) / 8;
-  const uint64_t end_band = (static_cast<uint64_t>(view.top) + view.size.height() / z + 1 + 7) / 8;
-  const uint64_t first_byte = first_band * kSheetRowBytes;
-  const uint64_t end_byte = end_band * kSheetRowBytes;
+  const int64_t h = layout.cell_height();
+  const int64_t first_band = view.top / h;
+  const int64_t end_band = (view.top + view.size.height() / z + 1 + h - 1) / h;
+  const int64_t first_byte = layout.CellStart(first_band * 16);
+  const int64_t end_byte = layout.CellStart(end_band * 16);
+  const auto file_end = static_cast<int64_t>(std::min<uint64_t>(size, uint64_t{1} << 62));
 
-  std::vector<char> bytes(end_byte - first_byte);
-  size_t got = 0;
-  std::error_code error;
-  if (first_byte < size) {
-    const auto count = static_cast<size_t>(std::min(end_byte, size) - first_byte);
-    error = ReadFileAt(*input, first_byte, bytes.data(), count, &got);
-  }
-  QImage sheet(kSheetWidth, static_cast<int>(end_band - first_band) * 8, QImage::Format_RGB32);
+  QImage sheet(int(layout.SheetWidth()), int((end_band - first_band) * h), QImage::Format_RGB32);
   sheet.fill(kOffSheet);
-  auto* pixels = reinterpret_cast<uint32_t*>(sheet.bits());
-  const size_t stride = static_cast<size_t>(sheet.bytesPerLine()) / sizeof(uint32_t);
-  PaintSheet(reinterpret_cast<const uint8_t*>(bytes.data()), got, pixels, stride, kInk, kPaper);
-  if (marks) {  // tint the range's bytes
-    const uint64_t end = std::min(marks->start + marks->length, first_byte + got);
-    for (uint64_t offset = std::max(marks->start, first_byte); offset < end; ++offset) {
-      const SheetPoint at = SheetPointOf(offset - first_byte);
-      uint32_t* row = pixels + size_t(at.y) * stride + size_t(at.x);
-      for (int bit = 0; bit < 8; ++bit) row[bit] = row[bit] == kInk ? kRangeInk : kRangePaper;
+  CellPainter painter_of(sheet, layout, first_band, marks);
+  std::vector<char> bytes;
+  std::error_code error;
+  // Reads [from, to) of the file, within it, and paints the cells [first, end) from it.
+  const auto read_and_paint = [&](int64_t first, int64_t end, int64_t from, int64_t to) {
+    from = std::max<int64_t>(from, 0);
+    to = std::min(to, file_end);
+    if (to <= from) return;
+    bytes.resize(size_t(to - from));
+    size_t got = 0;
+    error = ReadFileAt(*input, uint64_t(from), bytes.data(), bytes.size(), &got);
+    for (int64_t cell = first; cell < end; ++cell) {
+      painter_of.Paint(cell, reinterpret_cast<const uint8_t*>(bytes.data()), from,
+                       from + int64_t(got));
+    }
+  };
+  if (ReadInOnePiece(layout)) {
+    read_and_paint(first_band * 16, end_band * 16, first_byte, end_byte);
+  } else {
+    for (int64_t cell = first_band * 16; cell < end_band * 16 && !error; ++cell) {
+      read_and_paint(cell, cell + 1, layout.CellStart(cell),
+                     layout.CellStart(cell) + layout.CellBytes());
     }
   }
   // Square pixels: scaled by a whole zoom without smoothing.
   painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
-  const int dy = static_cast<int>(view.top - static_cast<int64_t>(first_band * 8)) * z;
-  painter.drawImage(QRect(-view.left, -dy, kSheetWidth * z, sheet.height() * z), sheet);
-  painter.setClipRect(QRect(-view.left, 0, kSheetWidth * z, view.size.height()));
+  const int dy = static_cast<int>(view.top - first_band * h) * z;
+  const int width = int(layout.SheetWidth()) * z;
+  painter.drawImage(QRect(-view.left, -dy, width, sheet.height() * z), sheet);
+  painter.setClipRect(QRect(-view.left, 0, width, view.size.height()));
   if (marks && marks->tiles) DrawOutlines(painter, view, *marks, first_byte, end_byte);
   return error;
 }

@@ -2,7 +2,10 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QLabel>
+#include <QLineEdit>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QSettings>
 #include <QTemporaryDir>
 #include <QTest>
@@ -10,6 +13,7 @@
 #include <cstdio>
 
 #include "ui/application.h"
+#include "ui/check_box.h"
 
 namespace tessary::testing {
 namespace {
@@ -73,6 +77,39 @@ MessageBoxWatch::MessageBoxWatch(std::function<void()> while_open, int patience_
     }
   });
   poll_.start(5);
+}
+
+std::string PatternBytes(size_t count) {
+  std::string bytes(count, '\0');
+  for (size_t i = 0; i < count; ++i) bytes[i] = static_cast<char>((i * 2654435761u) >> 13);
+  return bytes;
+}
+
+void Fill(QWidget& form, const QStringList& texts, const QString& boxes) {
+  const char* fields[] = {"txt1", "txt2", "txtStart", "txtEnd", "txtHex"};
+  const char* names[] = {"CVert",   "CAppend", "CSkip",    "CEven",
+                         "CInvert", "C1616",   "C812Mask", "CHex"};
+  for (int i = 0; i < 5; ++i) form.findChild<QLineEdit*>(fields[i])->setText(texts[i]);
+  for (int i = 0; i < 8; ++i) form.findChild<CheckBox*>(names[i])->setValue(boxes[i].digitValue());
+}
+
+void ClickGo(QWidget& form) { form.findChild<QPushButton*>("cmdGo")->click(); }
+
+QString Status(QWidget& form) { return form.findChild<QLabel*>("lblStatus")->text(); }
+
+MemWindow::MemWindow(size_t size, const QString& boxes) {
+  files.files = {{"in", PatternBytes(size)}, {"out", "; kept\r\n"}};
+  form.SetYieldInterval(std::chrono::nanoseconds(0));
+  form.show();  // loads the settings, which Fill() then replaces
+  Fill(form, {"in", "out", "0", QString::number(size), "$00"}, boxes);
+  QObject::connect(&pause, &QTimer::timeout, [this] { ++pauses; });
+}
+
+void MemWindow::Go() {
+  pauses = 0;
+  pause.start(0);
+  ClickGo(form);
+  pause.stop();
 }
 
 }  // namespace tessary::testing

@@ -1,4 +1,5 @@
-// Set-up shared by the window's tests: headless, with settings in a temporary folder.
+// Set-up shared by the window's tests: headless, with settings in a temporary folder, and a
+// window over in-memory files to run from.
 #pragma once
 
 #include <QElapsedTimer>
@@ -8,6 +9,10 @@
 #include <QStringList>
 #include <QTimer>
 #include <functional>
+#include <string>
+
+#include "run/mem_file_system.h"
+#include "ui/frm_tessary.h"
 
 class QObject;
 
@@ -42,6 +47,29 @@ class MessageBoxWatch {
   int patience_ms_;
   QPointer<QMessageBox> seen_;  // the box open at the last poll
   QElapsedTimer open_for_;
+};
+
+// `count` bytes of a pattern that repeats no tile soon.
+std::string PatternBytes(size_t count);
+
+// Sets the fields txt1, txt2, txtStart, txtEnd, txtHex, then the boxes Vertical, Append, Skip,
+// Even, Invert, 16x16, 8x12 Masked, Hex Count From from the digits of `boxes`.
+void Fill(QWidget& form, const QStringList& texts, const QString& boxes = "00010001");
+
+void ClickGo(QWidget& form);
+
+// The status line of the window's preview pane.
+QString Status(QWidget& form);
+
+// A window over the in-memory files "in" (`size` bytes) and "out" ("; kept"), its boxes set as
+// Fill() does, pausing before every tile; `pause` fires at every pause.
+struct MemWindow {
+  MemFileSystem files;
+  frmTessary form{nullptr, &files};
+  QTimer pause;
+  int pauses = 0;
+  explicit MemWindow(size_t size, const QString& boxes = "00010001");
+  void Go();
 };
 
 }  // namespace tessary::testing

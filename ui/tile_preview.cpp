@@ -16,7 +16,7 @@
 #include <limits>
 
 #include "run/quoted.h"
-#include "run/sheet_pick.h"
+#include "run/range_check.h"
 #include "run/tile_sheet.h"
 
 namespace tessary {
@@ -36,6 +36,9 @@ TilePreview::TilePreview(FileSystem* files, QWidget* parent) : QWidget(parent), 
   spnZoom->setPrefix(tr("Zoom "));
   spnZoom->setSuffix(QStringLiteral("\u00d7"));
   spnZoom->setFocusPolicy(Qt::ClickFocus);  // Tab keeps to the fields and boxes
+  lblStatus = new QLabel(this);
+  lblStatus->setObjectName(QStringLiteral("lblStatus"));
+  lblStatus->setWordWrap(true);
   lblNote = new QLabel(this);
   lblNote->setObjectName(QStringLiteral("lblNote"));
   lblNote->setWordWrap(true);
@@ -53,11 +56,12 @@ TilePreview::TilePreview(FileSystem* files, QWidget* parent) : QWidget(parent), 
   grid->setSpacing(4);
   auto* top = new QHBoxLayout;
   top->addWidget(spnZoom);
-  top->addWidget(lblNote, 1);
+  top->addWidget(lblStatus, 1);
   grid->addLayout(top, 0, 0, 1, 2);
   grid->addWidget(view_, 1, 0);
   grid->addWidget(vbar_, 1, 1);
   grid->addWidget(hbar_, 2, 0);
+  grid->addWidget(lblNote, 3, 0, 1, 2);
   grid->setRowStretch(1, 1);
 
   connect(spnZoom, &QSpinBox::valueChanged, this, &TilePreview::spnZoom_Change);
@@ -69,26 +73,34 @@ TilePreview::TilePreview(FileSystem* files, QWidget* parent) : QWidget(parent), 
 
 TilePreview::~TilePreview() = default;
 
-void TilePreview::Show(const RunOptions& options, bool labels) {
-  const std::optional<int32_t> old_start =
-      listing_ ? std::optional(listing_->plan.start) : std::nullopt;
+void TilePreview::Show(const RunOptions& options, bool labels, const QString& problem) {
+  const SheetLayout old_layout = layout_;
   if (options.input_path != path_) vbar_->setValue(0);
   path_ = options.input_path;
   shape_ = options.shape;
   listing_.reset();
-  QString why = Reopen(options.input_path);
-  if (why.isEmpty()) listing_ = PlanPreview(options, labels, size_, why);
-  lblNote->setText(why);
+  QString note = Reopen(options.input_path);
+  if (note.isEmpty()) listing_ = PlanPreview(options, labels, size_, note);
+  if (!problem.isEmpty()) {  // the run would not start
+    note = problem;
+    listing_.reset();
+  }
+  lblNote->setText(note);
+  // The sheet is laid out from the range's start as far as the field reads as one.
+  const RangePlan plan = PlanRange(options, size_);
+  layout_ = SheetLayout(options.glyph, std::max(0, plan.start));
   UpdateScrollBars();
-  // Bring a new range start into view when it lies outside it.
-  if (listing_ && listing_->plan.start != old_start) {
-    const auto row = static_cast<int64_t>(SheetPointOf(uint64_t(listing_->plan.start)).y);
+  // Bring a new range start, or a layout of other cells, into view when it lies outside it.
+  if (layout_ != old_layout) {
+    const int64_t row = layout_.CellPoint(layout_.CellOf(layout_.start())).y;
     if (row < TopRow() || row >= TopRow() + view_->height() / zoom()) {
-      vbar_->setValue(static_cast<int>(std::min<int64_t>(row / 8 * 8, vbar_->maximum())));
+      vbar_->setValue(static_cast<int>(std::min<int64_t>(row, vbar_->maximum())));
     }
   }
   view_->update();
 }
+
+void TilePreview::SetStatus(const QString& text) { lblStatus->setText(text); }
 
 QString TilePreview::Reopen(const std::string& path) {
   input_.reset();
@@ -121,13 +133,17 @@ void TilePreview::UpdateScrollBars() {
     const RangePlan& plan = listing_->plan;
     bytes = std::max<uint64_t>(bytes, uint64_t(plan.start) + uint64_t(plan.length) + 256);
   }
-  const uint64_t rows = std::min<uint64_t>((bytes + kSheetRowBytes - 1) / kSheetRowBytes * 8,
-                                           std::numeric_limits<int>::max());
+  // Cell 0 begins no later than the file.
+  const auto sheet_bytes = bytes + static_cast<uint64_t>(-layout_.CellStart(0));
+  const auto band = static_cast<uint64_t>(layout_.BandBytes());
+  const uint64_t rows =
+      std::min<uint64_t>((sheet_bytes + band - 1) / band * uint64_t(layout_.cell_height()),
+                         std::numeric_limits<int>::max());
   const int visible = std::max(1, view_->height() / z);
   vbar_->setRange(0, static_cast<int>(std::max<int64_t>(0, int64_t(rows) - visible)));
   vbar_->setPageStep(visible);
-  vbar_->setSingleStep(8);
-  const int overhang = kSheetWidth * z - view_->width();
+  vbar_->setSingleStep(layout_.cell_height());
+  const int overhang = int(layout_.SheetWidth()) * z - view_->width();
   hbar_->setRange(0, std::max(0, overhang));
   hbar_->setPageStep(view_->width());
   hbar_->setSingleStep(8 * z);
@@ -135,7 +151,11 @@ void TilePreview::UpdateScrollBars() {
 }
 
 SheetViewport TilePreview::Viewport() const {
-  return {.zoom = zoom(), .top = TopRow(), .left = hbar_->value(), .size = view_->size()};
+  return {.zoom = zoom(),
+          .top = TopRow(),
+          .left = hbar_->value(),
+          .size = view_->size(),
+          .layout = layout_};
 }
 
 void TilePreview::ZoomBy(int steps, QPoint anchor) {
@@ -183,9 +203,10 @@ bool TilePreview::eventFilter(QObject* watched, QEvent* event) {
 void TilePreview::ShowTip(const QHelpEvent& help) {
   // Shown while the pointer stays on the byte, so that the next byte gets its own.
   const SheetViewport viewport = Viewport();
-  if (const std::optional<uint64_t> offset = viewport.OffsetAt(help.pos(), false)) {
-    QToolTip::showText(help.globalPos(), (listing_ ? listing_->TipAt(*offset) : DollarHex(*offset)),
-                       view_, viewport.ByteRect(*offset));
+  if (const std::optional<int64_t> offset = viewport.OffsetAt(help.pos(), false)) {
+    const auto at = static_cast<uint64_t>(*offset);
+    QToolTip::showText(help.globalPos(), (listing_ ? listing_->TipAt(at) : DollarHex(at)), view_,
+                       viewport.ByteRect(*offset));
   } else {
     QToolTip::hideText();
   }
@@ -213,14 +234,14 @@ bool TilePreview::Drag(const QMouseEvent& mouse) {
   if (!drag_from_) return false;
   // A drag fills the fields as it goes; a click that does not move changes nothing.
   if ((pos - press_pos_).manhattanLength() >= QApplication::startDragDistance()) {
-    const ByteRange range = DragRange(shape_, *drag_from_, *Viewport().OffsetAt(pos, true));
+    const ByteRange range = layout_.DragRange(shape_, *drag_from_, *Viewport().OffsetAt(pos, true));
     // The fields hold 32-bit offsets, where "$80000000" is negative: a drag ends at the last
-    // offset they hold, and one that starts past it fills nothing.
+    // offset they hold, and one that starts past it fills nothing; nor does one before the file.
     constexpr auto kLastOffset = static_cast<uint64_t>(std::numeric_limits<int32_t>::max());
-    if (range.start <= kLastOffset) {
-      emit rangeDragged(range.start, std::min(range.end, kLastOffset));
-    } else {
+    if (range.start > kLastOffset) {
       lblNote->setText(tr("Offsets past $7FFFFFFF cannot be listed"));
+    } else if (range.end > range.start) {
+      emit rangeDragged(range.start, std::min(range.end, kLastOffset));
     }
   }
   if (mouse.type() == QEvent::MouseButtonRelease) drag_from_.reset();

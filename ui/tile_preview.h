@@ -20,12 +20,15 @@ class QWheelEvent;
 
 namespace tessary {
 
-// The sheet is 16 tiles across, each band of 8 pixel rows one 128-byte block row of the file,
-// drawn at a whole zoom of 1x to 8x. The range is tinted and each tile the run would list is
-// outlined. Only the bytes in view are read, at each paint, so a file of any size opens at once;
-// the vertical scroll bar counts sheet pixel rows, which limits the view to the first 32 GiB.
-// A tooltip names a tile's first byte and its label line; a drag selects a range, reported by
-// rangeDragged(). What a run would list comes from the fields as Show() last got them.
+// The sheet is 16 tiles across, each band of 8 pixel rows one 128-byte block row of the file
+// (or 16 glyphs across, a band one glyph tall), laid out from the range's first byte (see
+// SheetLayout) and drawn at a whole zoom of 1x to 8x. The range is tinted, the bytes before it
+// dimmed, and each tile the run would list is outlined. Only the bytes in view are read, at each
+// paint, so a file of any size opens at once; the vertical scroll bar counts sheet pixel rows,
+// which limits the view to the first 32 GiB of 8x8 tiles. A tooltip names a tile's first byte
+// and its label line; a drag selects a range, reported by rangeDragged(). What a run would list
+// comes from the fields as Show() last got them. Above the sheet, a status line tells what the
+// last run did; under it, a note says why nothing would be listed or what would be left out.
 class TilePreview : public QWidget {
   Q_OBJECT
 
@@ -34,9 +37,13 @@ class TilePreview : public QWidget {
   ~TilePreview() override;
 
   // Opens the input file of `options` anew and shows what a run with them would list; `labels`
-  // tells whether label lines carry numbers ("Hex Count From"). A file that cannot be shown, or
-  // a range from which the run would list nothing, is named in the note above the sheet.
-  void Show(const RunOptions& options, bool labels);
+  // tells whether label lines carry numbers ("Hex Count From"). A file that cannot be shown, a
+  // `problem` of the fields that keeps the run from starting, a range from which the run would
+  // list nothing, or the bytes it would leave unlisted, are told in the note under the sheet.
+  void Show(const RunOptions& options, bool labels, const QString& problem = {});
+
+  // The status line's text: what the last run did.
+  void SetStatus(const QString& text);
 
  signals:
   // A drag over the sheet selected [start, end) as the tiles of the current shape lie there,
@@ -69,14 +76,16 @@ class TilePreview : public QWidget {
   std::unique_ptr<InputFile> input_;
   uint64_t size_ = 0;
   Shape shape_ = Shape::k8x8;
+  SheetLayout layout_;
   std::optional<PreviewListing> listing_;  // of the last Show(); set when the fields name a range
-  std::optional<uint64_t> drag_from_;
+  std::optional<int64_t> drag_from_;
   QPoint press_pos_;
   int wheel_delta_ = 0;                // Ctrl+wheel turns not yet taken as zoom steps
   int shown_zoom_ = 2;                 // the zoom the scroll bars were last set for
   std::optional<QPoint> zoom_anchor_;  // where Ctrl+wheel zooms; else the middle of the view
 
   QSpinBox* spnZoom;
+  QLabel* lblStatus;
   QLabel* lblNote;
   QWidget* view_;
   QScrollBar* vbar_;

@@ -7,6 +7,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QScrollBar>
+#include <QSet>
 #include <QSettings>
 #include <QSpinBox>
 #include <QTest>
@@ -17,6 +18,7 @@
 #include "run/tile_sheet.h"
 #include "ui/check_box.h"
 #include "ui/frm_tessary.h"
+#include "ui/sheet_layout.h"
 #include "ui/test_env.h"
 
 namespace tessary {
@@ -41,11 +43,18 @@ struct PreviewWindow {
   void Box(const char* name, int value) { form.findChild<CheckBox*>(name)->setValue(value); }
   QString Field(const char* name) { return form.findChild<QLineEdit*>(name)->text(); }
   QString Note() { return form.findChild<QLabel*>("lblNote")->text(); }
-  // Where sheet pixel (x, y) of byte `offset`'s cell shows in the view, at the top of the file.
-  QPoint At(uint64_t offset, int x = 3, int y = 4) {
-    const int z = form.findChild<QSpinBox*>("spnZoom")->value();
-    const SheetPoint cell = SheetPointOf(offset / 8 * 8);
-    return QPoint(int(cell.x) * z + x * z, int(cell.y) * z + y * z);
+  // The sheet as the pane lays it out for the range's Start.
+  SheetLayout layout{std::nullopt, 0x80};
+  int Zoom() { return form.findChild<QSpinBox*>("spnZoom")->value(); }
+  // Where pixel (x, y) of the cell of the byte at `offset` shows in the view, at the sheet's top.
+  QPoint At(int64_t offset, int x = 3, int y = 4) {
+    const SheetPoint cell = layout.CellPoint(layout.CellOf(offset));
+    return QPoint(int(cell.x + x) * Zoom(), int(cell.y + y) * Zoom());
+  }
+  // A point inside the byte at `offset`, its fourth pixel.
+  QPoint Byte(int64_t offset) {
+    const SheetPoint at = *layout.PointOf(offset);
+    return QPoint(int(at.x + 3) * Zoom(), int(at.y) * Zoom() + Zoom() / 2);
   }
   QRgb Pixel(QPoint at) { return view->grab().toImage().pixel(at); }
   QString Tip(QPoint at) {
@@ -68,8 +77,8 @@ class TilePreviewTest : public QObject {
   // outlines that lag behind an edit, miss the range's ends, or ignore the shape and Skip/Even.
   void shadingAndOutlinesFollowTheFields() {
     PreviewWindow w;
-    QTRY_VERIFY(w.Pixel(w.At(0x80)) != w.Pixel(w.At(0x40)));  // the file shows, $80 on tinted
-    const QRgb paper = w.Pixel(w.At(0x40));
+    QTRY_VERIFY(w.Pixel(w.At(0x80)) != w.Pixel(w.At(0x700)));  // the file shows, $80 on tinted
+    const QRgb tint = w.Pixel(w.At(0x80));
     struct Case {
       const char *control, *value;
       std::vector<std::pair<uint64_t, bool>> tinted, outlined;
@@ -88,7 +97,7 @@ class TilePreviewTest : public QObject {
       // top row is probed a screen pixel down, below a tile's outline.
       for (const auto& [offset, tinted] : c.tinted) {
         for (const QPoint at : {w.At(offset, 3, 0) + QPoint(0, 1), w.At(offset, 3, 7)}) {
-          QTRY_VERIFY_WITH_TIMEOUT((w.Pixel(at) != paper) == tinted, 500);
+          QTRY_VERIFY_WITH_TIMEOUT((w.Pixel(at) == tint) == tinted, 500);
         }
       }
       for (const auto& [offset, outlined] : c.outlined) {
@@ -144,19 +153,20 @@ class TilePreviewTest : public QObject {
   void tooltipNamesTheTile() {
     PreviewWindow w;
     w.Set({{"txtStart", "$83"}});
+    w.layout = SheetLayout(std::nullopt, 0x83);
     const std::pair<uint64_t, const char*> cases[] = {
         {0x8B, "$008B  ; 11"}, {0x1FF, "$01FB  ; 3F"}, {0x41, "$0041"}, {0x300, "$0300"}};
     for (const auto& [offset, tip] : cases) {
-      QTRY_COMPARE_WITH_TIMEOUT(w.Tip(w.At(offset, 3, int(offset % 8))), QString(tip), 500);
+      QTRY_COMPARE_WITH_TIMEOUT(w.Tip(w.Byte(offset)), QString(tip), 500);
     }
-    QVERIFY(w.Pixel(w.At(0x80, 0, 4)) != w.Pixel(w.At(0x80, 3, 4)));  // outlined from $83
+    QVERIFY(w.Pixel(w.At(0x83, 0, 4)) != w.Pixel(w.At(0x83, 3, 4)));  // outlined from $83
     // Guards against tiles outlined and named under a prefix that the run refuses.
     auto* syntax = w.form.findChild<QComboBox*>("cboSyntax");
     syntax->setCurrentIndex(syntax->findData(QString("kickass")));
     w.Set({{"txtPrefix", "9t"}});
     QTRY_VERIFY_WITH_TIMEOUT(w.Note().startsWith("Label prefix \"9t\""), 500);
-    QCOMPARE(w.Tip(w.At(0x8B, 3, 3)), QString("$008B"));
-    QCOMPARE(w.Pixel(w.At(0x80, 0, 4)), w.Pixel(w.At(0x80, 3, 4)));
+    QCOMPARE(w.Tip(w.Byte(0x8B)), QString("$008B"));
+    QCOMPARE(w.Pixel(w.At(0x83, 0, 4)), w.Pixel(w.At(0x83, 3, 4)));
   }
 
   // A missing file or a range that lists nothing is named in the pane, never in a dialog.
@@ -176,9 +186,149 @@ class TilePreviewTest : public QObject {
         w.Note(), QString("The range from 128 to 132 holds fewer than 8 bytes; nothing to list"),
         500);
     w.Set({{"txtEnd", "$F0"}});
-    QTRY_COMPARE_WITH_TIMEOUT(
-        w.Note(), QString("The range holds no whole tile row of 128 bytes; nothing to list"), 500);
+    QTRY_COMPARE_WITH_TIMEOUT(w.Note(),
+                              QString("The range from $80 to $F0 (112 bytes) holds no whole block "
+                                      "row of 128 bytes; nothing to list (\"Every tile\" lists "
+                                      "its 14 tiles)"),
+                              500);
     QCOMPARE(watch.texts(), QStringList());
+  }
+
+  // Byte $1 of a 4-byte header, the range's first byte $4 and a byte past its end $300 hold
+  // $FF. Guards against a sheet laid out from the file's first byte, on which every tile from $4
+  // straddles two cells: the range's first byte begins a band and every listed tile is one
+  // outlined cell. The header is drawn dimmed in the band above, and the cell part before the
+  // file not at all.
+  void sheetStartsAtTheRange() {
+    PreviewWindow w;
+    std::string& in = w.files.files["in"];
+    in[1] = in[4] = in[0x300] = char(0xFF);
+    w.Set({{"txtStart", "$4"}, {"txtEnd", "$104"}});
+    w.layout = SheetLayout(std::nullopt, 4);
+    QCOMPARE(w.layout.PointOf(4)->y, 8);
+    QTRY_VERIFY_WITH_TIMEOUT(w.Pixel(w.Byte(4)) != w.Pixel(w.Byte(5)), 500);
+    const QRgb range_ink = w.Pixel(w.Byte(4)), ink = w.Pixel(w.Byte(0x300));
+    const QRgb early_ink = w.Pixel(w.Byte(1)), early_paper = w.Pixel(w.Byte(0));
+    QCOMPARE(QSet<QRgb>({range_ink, ink, early_ink, early_paper, w.Pixel(w.Byte(5))}).size(), 5);
+    QVERIFY(w.Pixel(w.At(0, 3, 1)) != early_paper);  // the 4 bytes before the file
+    for (int64_t tile = 4; tile < 0x104; tile += 8) {
+      QVERIFY(w.Pixel(w.At(tile, 0, 4)) != w.Pixel(w.At(tile, 3, 4)));  // the left edge
+    }
+    QCOMPARE(w.Pixel(w.At(0x104, 0, 4)), w.Pixel(w.At(0x104, 3, 4)));
+    QCOMPARE(w.Tip(w.Byte(4)), QString("$0004  ; 10"));
+  }
+
+  // 16x4 glyphs with a gap of 2, from $20 to $CF: 17 whole glyphs and 5 bytes. Glyph 1 ($2A) has
+  // a first row of $FF $00 and a second of $0F $00; the gap before it holds $FF. Guards against
+  // glyphs drawn on the 8x8 grid, their gaps drawn, outlines 8 pixels wide or on the partial
+  // glyph, tooltips and drags off the glyph cells, and a glyph problem that keeps its outlines.
+  void glyphsAreCellsOfTheirShape() {
+    PreviewWindow w;
+    std::string& in = w.files.files["in"];
+    in[0x28] = in[0x29] = in[0x2A] = char(0xFF);
+    in[0x2C] = 0x0F;
+    w.Set({{"txtStart", "$20"}, {"txtEnd", "$CF"}, {"txtGlyph", "16x4"}, {"txtGlyphGap", "2"}});
+    w.Box("CGlyph", 1);
+    w.layout = SheetLayout(GlyphShape{16, 4, 2}, 0x20);
+    QTRY_COMPARE_WITH_TIMEOUT(w.Note(),
+                              QString("The last 5 bytes of the range ($CA to $CF) hold no whole "
+                                      "16x4 glyph of 8 bytes and are not listed"),
+                              500);
+    // Row 1 is probed: row 0 of a cell holds the top of its outline.
+    const QRgb ink = w.Pixel(w.At(0x2A, 5, 1)), paper = w.Pixel(w.At(0x2A, 11, 1));
+    QVERIFY(ink != paper);
+    QCOMPARE(w.Pixel(w.At(0x2A, 3, 0) + QPoint(0, 1)), ink);
+    for (int x : {1, 3, 4, 7}) QCOMPARE(w.Pixel(w.At(0x2A, x, 1)), x < 4 ? paper : ink);
+    QCOMPARE(w.Pixel(w.At(0x20, 3, 3)), paper);         // glyph 0, before the gap
+    const auto outlined = [&](int64_t offset, int x) {  // against a clear pixel inside
+      return w.Pixel(w.At(offset, x, 2) + QPoint(x ? 1 : 0, 0)) != w.Pixel(w.At(offset, 6, 2));
+    };
+    QVERIFY(outlined(0x2A, 0) && outlined(0x2A, 15) && !outlined(0x2A, 7));
+    QVERIFY(outlined(0xC0, 0) && !outlined(0xCA, 0));  // glyph 16, and the partial one
+    const std::pair<int64_t, const char*> tips[] = {
+        {0x2A + 7, "$002A  ; 11"}, {0xC0, "$00C0  ; 20"}, {0xCC, "$00CC"}};
+    for (const auto& [offset, tip] : tips) QCOMPARE(w.Tip(w.Byte(offset)), QString(tip));
+
+    w.Set({{"txtEnd", "$408"}});  // 100 glyphs, glyph 99 in band 7
+    QTRY_COMPARE_WITH_TIMEOUT(w.Note(), QString(), 500);
+    QVERIFY(outlined(0x20 + 990, 0) && !outlined(0x20 + 1000, 0));
+
+    QTest::mousePress(w.view, Qt::LeftButton, {}, w.At(0x2A, 3, 1));
+    QTest::mouseMove(w.view, w.At(0xD4, 3, 1));
+    QTest::mouseRelease(w.view, Qt::LeftButton, {}, w.At(0xD4, 3, 1));  // glyph 18
+    QCOMPARE(w.Field("txtStart") + w.Field("txtEnd"), QString("$002A$00DC"));
+
+    // A gap wider than the glyphs, which the pane reads one by one: glyph 1 at $8C, its second
+    // row $F0 $00, and the range's end in its gap.
+    in[0x8E] = char(0xF0);
+    w.Set({{"txtStart", "$20"}, {"txtEnd", "$CF"}, {"txtGlyphGap", "100"}});
+    w.layout = SheetLayout(GlyphShape{16, 4, 100}, 0x20);
+    QTRY_COMPARE_WITH_TIMEOUT(w.Pixel(w.At(0x8C, 1, 1)), ink, 500);
+    for (int x : {5, 11}) QCOMPARE(w.Pixel(w.At(0x8C, x, 1)), paper);
+
+    w.Set({{"txtGlyph", "16x"}});
+    QTRY_VERIFY_WITH_TIMEOUT(w.Note().startsWith("Glyph \"16x\" is no glyph shape"), 500);
+    w.layout = SheetLayout(std::nullopt, 0x20);
+    QCOMPARE(w.Pixel(w.At(0x20, 0, 4)), w.Pixel(w.At(0x20, 3, 4)));
+  }
+
+  // A block row and 28 bytes, $80 to $11C. Guards against the tiles that Every tile adds left
+  // unoutlined, a grayed box counted as set, and a note that does not follow the box.
+  void everyTileOutlinesThePartialRow() {
+    PreviewWindow w;
+    w.Set({{"txtEnd", "$11C"}});
+    const QString unlisted =
+        "The last 28 bytes of the range ($100 to $11C) fill no whole block row of 128 bytes and "
+        "are not listed; \"Every tile\" lists their 3 tiles";
+    const auto outlined = [&](int64_t offset) {
+      return w.Pixel(w.At(offset, 0)) != w.Pixel(w.At(offset));
+    };
+    for (int every : {0, 1, 2}) {
+      w.Box("CEveryTile", every);
+      QTRY_COMPARE_WITH_TIMEOUT(
+          w.Note(),
+          every == 1 ? "The last 4 bytes of the range ($118 to $11C) hold no whole tile and are "
+                       "not listed"
+                     : unlisted,
+          500);
+      QCOMPARE(outlined(0x100) && outlined(0x110), every == 1);
+      QVERIFY(outlined(0xF8) && !outlined(0x118));
+    }
+  }
+
+  // Guards against the layout's sums at their edges: each byte of the first band and of the
+  // two from the range's start on shows at a pixel of its cell that leads back to it, or lies
+  // in a gap; the start begins a band; a drag before the file selects nothing.
+  void layoutMapsBytesAndPixels() {
+    const std::pair<std::optional<GlyphShape>, int64_t> layouts[] = {
+        {std::nullopt, 0},          {std::nullopt, 4},        {std::nullopt, 0x7FFFFF81},
+        {GlyphShape{24, 21, 1}, 5}, {GlyphShape{8, 1, 0}, 3}, {GlyphShape{32, 64, 65536}, 70000}};
+    for (const auto& [glyph, start] : layouts) {
+      const SheetLayout layout(glyph, start);
+      const int64_t first = layout.CellStart(0);
+      QVERIFY(first <= 0 && first > -layout.BandBytes());
+      QCOMPARE(layout.CellOf(first - 1), int64_t{-1});
+      QCOMPARE(layout.PointOf(first - 1).has_value(), false);
+      const int64_t start_cell = layout.CellOf(start);
+      QCOMPARE(layout.CellStart(start_cell), start);
+      QCOMPARE(start_cell % 16, int64_t{0});
+      for (int64_t cell = 0; cell < start_cell + 32;
+           cell = cell == 15 ? std::max<int64_t>(16, start_cell) : cell + 1) {
+        const SheetPoint corner = layout.CellPoint(cell);
+        const int64_t cell_start = layout.CellStart(cell);
+        for (int64_t offset = cell_start; offset < cell_start + layout.stride(); ++offset) {
+          const std::optional<SheetPoint> at = layout.PointOf(offset);
+          QCOMPARE(at.has_value(), offset - cell_start < layout.CellBytes());
+          if (!at) break;
+          QVERIFY(at->x >= corner.x && at->x + 8 <= corner.x + layout.cell_width());
+          QVERIFY(at->y >= corner.y && at->y < corner.y + layout.cell_height());
+          QCOMPARE(layout.OffsetAt(at->x, at->y), offset);
+          QCOMPARE(layout.OffsetAt(at->x + 7, at->y), offset);
+        }
+      }
+      const ByteRange none = layout.DragRange(Shape::k8x8, first, first);
+      QVERIFY(none.start == none.end || first == 0);
+    }
   }
 
   // Guards against a pane that overlaps the controls, shows fewer than four block rows at 8x in

@@ -93,4 +93,13 @@ void FitWindowFont(QWidget* form) {
   }
 }
 
+QFont BrowseButtonFont() {
+  QFont terminal(QStringLiteral("Terminal"));
+  terminal.setStyleHint(QFont::TypeWriter);
+  terminal.setPointSize(9);
+  terminal.setBold(true);
+  terminal.setStretch(QFont::Unstretched);
+  return terminal;
+}
+
 }  // namespace tessary

@@ -1,5 +1,8 @@
-// The window's font: the largest one under which every caption of the fixed layout fits.
+// The window's fonts: the largest one under which every caption of the fixed layout fits, and
+// the browse button's own.
 #pragma once
+
+#include <QFont>
 
 class QWidget;
 
@@ -10,5 +13,8 @@ namespace tessary {
 // field child shows its caption whole in its fixed geometry and every label, sized to its
 // caption, stays clear of the other controls. Children with a font of their own keep it.
 void FitWindowFont(QWidget* form);
+
+// The browse button's "O": a bold 9-point terminal font, or the typewriter font standing in for it.
+QFont BrowseButtonFont();
 
 }  // namespace tessary

@@ -6,7 +6,6 @@
 #include <QDir>
 #include <QFile>
 #include <QLineEdit>
-#include <QPushButton>
 #include <QTest>
 #include <QTimer>
 #include <csignal>
@@ -24,45 +23,9 @@
 namespace tessary {
 namespace {
 
-std::string Bytes(size_t count) {
-  std::string bytes(count, '\0');
-  for (size_t i = 0; i < count; ++i) bytes[i] = static_cast<char>((i * 2654435761u) >> 13);
-  return bytes;
-}
-
-// Sets the fields txt1, txt2, txtStart, txtEnd, txtHex, then the boxes Vertical, Append, Skip,
-// Even, Invert, 16x16, 8x12 Masked, Hex Count From from the digits of `boxes`.
-void Fill(QWidget& form, const QStringList& texts, const QString& boxes = "00010001") {
-  const char* fields[] = {"txt1", "txt2", "txtStart", "txtEnd", "txtHex"};
-  const char* names[] = {"CVert",   "CAppend", "CSkip",    "CEven",
-                         "CInvert", "C1616",   "C812Mask", "CHex"};
-  for (int i = 0; i < 5; ++i) form.findChild<QLineEdit*>(fields[i])->setText(texts[i]);
-  for (int i = 0; i < 8; ++i) form.findChild<CheckBox*>(names[i])->setValue(boxes[i].digitValue());
-}
-
-void ClickGo(QWidget& form) { form.findChild<QPushButton*>("cmdGo")->click(); }
-
-// A window over the in-memory files "in" (`size` bytes) and "out" ("; kept"), its boxes set as
-// Fill() does, pausing before every tile; `pause` fires at every pause.
-struct MemWindow {
-  MemFileSystem files;
-  frmTessary form{nullptr, &files};
-  QTimer pause;
-  int pauses = 0;
-  explicit MemWindow(size_t size, const QString& boxes = "00010001") {
-    files.files = {{"in", Bytes(size)}, {"out", "; kept\r\n"}};
-    form.SetYieldInterval(std::chrono::nanoseconds(0));
-    form.show();  // loads the settings, which Fill() then replaces
-    Fill(form, {"in", "out", "0", QString::number(size), "$00"}, boxes);
-    QObject::connect(&pause, &QTimer::timeout, [this] { ++pauses; });
-  }
-  void Go() {
-    pauses = 0;
-    pause.start(0);
-    ClickGo(form);
-    pause.stop();
-  }
-};
+using testing::ClickGo;
+using testing::MemWindow;
+using testing::Status;
 
 // What the process writes to stderr while it lives.
 class StderrCapture {
@@ -115,8 +78,9 @@ class WindowRunTest : public QObject {
     }
   }
 
-  // A failed run: message shown with the pointer restored, output kept. During a run: busy
-  // pointer, a close refused without saving, Go! ignored, Esc cancels and keeps the output.
+  // A failed run: message shown with the pointer restored, output kept, the status line says so.
+  // During a run: busy pointer, a close refused without saving, Go! ignored, Esc cancels and
+  // keeps the output, and the status line says so.
   // After both: a run goes to its end, and a close is granted and saves.
   void runStates() {
     MemWindow w(64 * 1024);
@@ -136,6 +100,7 @@ class WindowRunTest : public QObject {
     }
     QVERIFY(restored);
     QCOMPARE(w.files.files["out"], kept);
+    QVERIFY(Status(w.form).startsWith("Failed: cannot write output file \"out\""));
 
     w.files.space = UINT64_MAX;
     QApplication::setActiveWindow(&w.form);
@@ -159,6 +124,7 @@ class WindowRunTest : public QObject {
     QVERIFY(w.pauses < 100);  // stopped soon after Esc, not at the end
     QCOMPARE(w.files.files["out"], kept);
     QCOMPARE(watch.texts(), QStringList());
+    QVERIFY2(Status(w.form).startsWith("Cancelled; "), qPrintable(Status(w.form)));
     QVERIFY(idle());
 
     w.Go();  // guards against a failure or a cancel that sticks to the next run
