@@ -164,6 +164,10 @@ TEST(TilePictureTest, ShowsTheListedTiles) {
       {"$T --png p.png --shape 8x12 --png-scale 3 --end 81920 in.bin out.asm", 16, 3},
       {"$T --png p.png --shape 16x16 --invert --png-columns 5 --end 2000 in.bin out.asm", 5, 1},
       {"$T --png p.png --png-columns 3 --png-scale 2 - out.asm <in.bin", 3, 2},
+      // Glyph cells of sizes no block shape has, from a file and a pipe of unknown length.
+      {"$T --png p.png --glyph 24x21 --glyph-gap 1 --png-columns 3 --end 5000 in.bin out.asm", 3,
+       1},
+      {"head -c 300000 in.bin | $T --png p.png --glyph 8x16 --png-scale 2 - out.asm", 16, 2},
       // Regression: a pipe read without --end (its tile count known only at its end) that
       // held more than one batch of tiles was encoded at once into a batch's buffer. At
       // scale 1 with 16 columns a batch is 262144 bytes of tiles; the input is read 256 KiB at
