@@ -51,19 +51,9 @@ bool MapFile::Done() {
   return pending_.empty() || Flush();
 }
 
-std::error_code MapFile::Commit() {
-  if (!out_) return {};
-  const std::error_code ec = out_->Commit();
-  if (!ec) committed_ = true;
-  return ec;
-}
+std::error_code MapFile::Commit() { return CommitSideFile(out_.get(), &committed_); }
 
-std::string MapFile::Rollback() {
-  if (!out_ || committed_) return {};
-  const std::string left = out_->Restorable() ? out_->Rollback() : "is incomplete";
-  out_.reset();
-  return left;
-}
+std::string MapFile::Rollback() { return RollBackSideFile(out_, committed_); }
 
 bool MapFile::Open() {
   const std::error_code ec = files_.OpenOutput(path_, false, &out_);

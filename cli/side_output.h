@@ -3,10 +3,12 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <system_error>
 #include <vector>
 
+#include "run/file_system.h"
 #include "run/tile_sink.h"
 
 namespace tessary {
@@ -23,6 +25,23 @@ class SideOutput : public TileSink {
   // it was (or was never touched), else what became of it, worded to follow the file's name.
   virtual std::string Rollback() = 0;
 };
+
+// Commit() for a side output whose file is `out` (null while it was never opened); sets
+// `*committed` once it is final.
+inline std::error_code CommitSideFile(OutputFile* out, bool* committed) {
+  if (!out) return {};
+  const std::error_code ec = out->Commit();
+  if (!ec) *committed = true;
+  return ec;
+}
+
+// Rollback() for the same: puts an opened, uncommitted file back once and lets it go.
+inline std::string RollBackSideFile(std::unique_ptr<OutputFile>& out, bool committed) {
+  if (!out || committed) return {};
+  const std::string left = out->Restorable() ? out->Rollback() : "is incomplete";
+  out.reset();
+  return left;
+}
 
 // Hands every call on to each of `outputs` in turn; the first that refuses stops the others,
 // and its Problem() and Cancelled() are this sink's.

@@ -32,19 +32,9 @@ class BytesFile final : public SideOutput {
   bool Cancelled() const override { return cancelled_; }
   int64_t tiles() const override { return tiles_; }
 
-  std::error_code Commit() override {
-    if (!out_) return {};
-    const std::error_code ec = out_->Commit();
-    if (!ec) committed_ = true;
-    return ec;
-  }
+  std::error_code Commit() override { return CommitSideFile(out_.get(), &committed_); }
 
-  std::string Rollback() override {
-    if (!out_ || committed_) return {};
-    const std::string left = out_->Restorable() ? out_->Rollback() : "is incomplete";
-    out_.reset();
-    return left;
-  }
+  std::string Rollback() override { return RollBackSideFile(out_, committed_); }
 
  private:
   bool Open() {
