@@ -147,6 +147,12 @@ const ShellCase kShellCases[] = {
     // Regression: a range that lists no tile emptied the output and exited 0.
     {"$T --end 100 in.bin out.asm", 1, kNoBlockRow, "keep"},
     {"$T --append --end 100 in.bin out.asm", 1, kNoBlockRow, "keep"},
+    {"touch -d @1000000000 out.asm; $T --end 100 in.bin out.asm; s=$?; "
+     "[ $(stat -c %Y out.asm) = 1000000000 ] || exit 9; exit $s",
+     1, kNoBlockRow, "keep"},
+    {"touch -d @1000000000 out.asm; $T --append --end 100 in.bin out.asm; s=$?; "
+     "[ $(stat -c %Y out.asm) = 1000000000 ] || exit 9; exit $s",
+     1, kNoBlockRow, "keep"},
     {"head -c 100 in.bin | $T - out.asm", 1, kNoBlockRow, "keep"},
     {"$T --end 200 in.bin out.asm", 0,
      "note: the last 72 bytes of the range ($80 to $C8) fill no whole block row of 128 bytes and "
