@@ -118,11 +118,14 @@ class CellsRowTest : public QObject {
     }
     map->setText("in.map");
     w.files.space = 4096;  // the map's first batch does not fit
+    w.files.rollback_problem = "could not be put back";
     testing::MessageBoxWatch watch;
     w.Go();
     QTRY_COMPARE(watch.texts().size(), 1);
     QVERIFY2(watch.texts()[0].startsWith("Cannot write map file \"in.map\""),
              qPrintable(watch.texts()[0]));
+    QVERIFY(watch.texts()[0].endsWith("; map file \"in.map\" could not be put back"));
+    w.files.rollback_problem.clear();
     QCOMPARE(w.files.files["in.map"], "old");
     QCOMPARE(w.files.files["out"], "; kept\r\n");
     w.files.space = UINT64_MAX;
