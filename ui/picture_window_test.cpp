@@ -128,6 +128,10 @@ class PictureWindowTest : public QObject {
     QTRY_VERIFY(w.Pixel(16 + 1, 0) != w.Pixel(0 + 1, 0));
     QVERIFY(w.Pixel(16, 0) != w.Pixel(16 + 1, 0));  // ink stays apart from paper
     QCOMPARE(w.Pixel(24 + 1, 0), w.Pixel(0 + 1, 0));
+    // The left edge of a listed cell is outlined; a repeated cell's is not.
+    const QImage shot = w.view->grab().toImage();
+    QVERIFY(shot.pixel(0, 9) != w.Pixel(0 + 1, 4));
+    QCOMPARE(shot.pixel(16 * 2, 9), w.Pixel(16 + 1, 4));
     QCOMPARE(w.Tip(16 + 2, 3), QStringLiteral("$0010  same as tile 0A  (cell at x 0, y 8)"));
     QVERIFY2(w.Tip(24 + 2, 3).contains("; 0C"), qPrintable(w.Tip(24 + 2, 3)));
     w.form.findChild<QLineEdit*>("txtMap")->setText("in.map");
