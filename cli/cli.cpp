@@ -9,14 +9,14 @@
 #include <sys/stat.h>
 #endif
 
-#include "cli/map_file.h"
-#include "cli/side_output.h"
 #include "cli/tile_bytes_file.h"
 #include "run/disk_file_system.h"
 #include "run/disk_input.h"
 #include "run/host.h"
+#include "run/map_file.h"
 #include "run/quoted.h"
 #include "run/run.h"
+#include "run/side_output.h"
 #include "run/signals.h"
 #include "run/win_path.h"
 

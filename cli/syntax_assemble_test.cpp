@@ -12,8 +12,8 @@
 #include <vector>
 
 #include "cli/cli.h"
-#include "cli/map_file.h"
 #include "run/host.h"
+#include "run/map_file.h"
 #include "run/mem_file_system.h"
 #include "run/run.h"
 #include "run/test_png.h"

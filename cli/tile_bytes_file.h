@@ -5,8 +5,8 @@
 #include <memory>
 #include <string>
 
-#include "cli/side_output.h"
 #include "run/file_system.h"
+#include "run/side_output.h"
 
 namespace tessary {
 

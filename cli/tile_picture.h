@@ -6,8 +6,8 @@
 #include <string>
 #include <system_error>
 
-#include "cli/side_output.h"
 #include "run/file_system.h"
+#include "run/side_output.h"
 
 namespace tessary {
 

@@ -1,4 +1,4 @@
-// The output file name that the browse button proposes for a chosen input file.
+// The names that the browse button proposes for the files written from a chosen input file.
 #pragma once
 
 #include <QString>
@@ -9,5 +9,8 @@ namespace tessary {
 // ".H", or with ".H" added when the file name has no ".": "font.chr" gives "font.H", "x.grph"
 // gives "x.H", "tileset" gives "tileset.H". Both "/" and "\" end a folder name.
 QString OutputNameFor(const QString& input);
+
+// The same with ".map": "screen.png" gives "screen.map".
+QString MapNameFor(const QString& input);
 
 }  // namespace tessary

@@ -66,7 +66,7 @@ class BrowseNamingTest : public QObject {
   // file without an extension.
   void dialogSetUp() {
     QTemporaryDir dir;
-    for (const char* name : {"a.bin", "b.chr", "c.nes", "d.grph", "readme"}) {
+    for (const char* name : {"a.bin", "b.chr", "c.nes", "d.grph", "e.png", "readme"}) {
       QVERIFY(QFile(dir.filePath(name)).open(QIODevice::WriteOnly));
     }
     QFileDialog dialog(nullptr, QString(), dir.path());
@@ -77,10 +77,14 @@ class BrowseNamingTest : public QObject {
     QTRY_COMPARE(view->model()->rowCount(view->rootIndex()), 4);
     QCOMPARE(dialog.defaultSuffix(), QStringLiteral("chr"));
     auto* filters = dialog.findChild<QComboBox*>("fileTypeCombo");
-    QCOMPARE(filters->itemText(1), QStringLiteral("All Files (*.*)"));
+    QCOMPARE(filters->itemText(1), QStringLiteral("PNG Pictures (*.png)"));
+    QCOMPARE(filters->itemText(2), QStringLiteral("All Files (*.*)"));
     filters->setCurrentIndex(1);
-    filters->activated(1);  // as a pick by the user
-    QTRY_COMPARE(view->model()->rowCount(view->rootIndex()), 5);
+    filters->activated(1);                                        // as a pick by the user
+    QTRY_COMPARE(view->model()->rowCount(view->rootIndex()), 1);  // e.png alone
+    filters->setCurrentIndex(2);
+    filters->activated(2);
+    QTRY_COMPARE(view->model()->rowCount(view->rootIndex()), 6);
     const QModelIndex first = view->model()->index(0, 0, view->rootIndex());
     QCOMPARE(view->model()->match(first, Qt::DisplayRole, "readme", 1, Qt::MatchWrap).size(), 1);
   }

@@ -13,6 +13,7 @@ void ConfigureOpenDialog(QFileDialog& dialog) {
   dialog.setOption(QFileDialog::HideNameFilterDetails);
   dialog.setNameFilters({
       QStringLiteral("Binary Files (*.bin, *.chr, *.gr*) (*.bin *.chr *.nes *.gr*)"),
+      QStringLiteral("PNG Pictures (*.png) (*.png)"),
       QStringLiteral("All Files (*.*) (*)"),
   });
   dialog.selectNameFilter(dialog.nameFilters().constFirst());

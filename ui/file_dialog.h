@@ -24,8 +24,8 @@ class OpenFileDialog : public FileDialog {
   std::optional<QString> ShowOpen(QWidget* parent) override;
 };
 
-// Picks one existing file; offers the graphics files first, then all files; a typed name
-// without an extension gets ".chr".
+// Picks one existing file; offers the graphics files first, then PNG pictures, then all files; a
+// typed name without an extension gets ".chr".
 void ConfigureOpenDialog(QFileDialog& dialog);
 
 }  // namespace tessary

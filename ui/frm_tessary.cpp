@@ -16,10 +16,12 @@
 #include "run/run.h"
 #include "ui/application.h"
 #include "ui/browse_naming.h"
+#include "ui/cells_row.h"
 #include "ui/check_box.h"
 #include "ui/file_dialog.h"
 #include "ui/format_row.h"
 #include "ui/glyph_row.h"
+#include "ui/map_run.h"
 #include "ui/placement.h"
 #include "ui/run_summary.h"
 #include "ui/settings_binding.h"
@@ -28,13 +30,6 @@
 #include "ui/window_options.h"
 
 namespace tessary {
-namespace {
-
-constexpr Qt::WindowFlags kWindowFlags = Qt::Window | Qt::CustomizeWindowHint |
-                                         Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
-                                         Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint;
-
-}  // namespace
 
 frmTessary::frmTessary(FileDialog* dialog, FileSystem* files, QWidget* parent)
     : QWidget(parent, kWindowFlags), cmd(dialog), files_(files ? files : DiskFileSystem()) {
@@ -45,13 +40,14 @@ frmTessary::frmTessary(FileDialog* dialog, FileSystem* files, QWidget* parent)
   setObjectName(QStringLiteral("frmTessary"));
   setWindowTitle(QStringLiteral("Tessary v2.1"));
   setWindowIcon(AppIcon());
-  const QSize controls = Twips(0, 0, 3675, 4440).size();
+  const QSize controls = Twips(0, 0, 3675, 5160).size();
   resize(controls);  // the fonts are fitted to the controls alone
   AddFileRows();
   AddRangeRow();
   AddBoxes();
   format_row_ = new FormatRow(this);
   glyph_row_ = new GlyphRow(this);
+  cells_row_ = new CellsRow(this);
   FitWindowFont(this);
   AddPreview(controls);
   SetTabOrder();
@@ -115,7 +111,7 @@ void frmTessary::AddPreview(QSize controls) {
 void frmTessary::SetTabOrder() {
   QList<QWidget*> order = {txt1,  cmdBrowse, txt2,    txtStart, txtEnd,   cmdGo, CVert, CAppend,
                            CSkip, CEven,     CInvert, C1616,    C812Mask, CHex,  txtHex};
-  order += format_row_->TabOrder() + glyph_row_->TabOrder();
+  order += format_row_->TabOrder() + glyph_row_->TabOrder() + cells_row_->TabOrder();
   for (qsizetype i = 1; i < order.size(); ++i) setTabOrder(order[i - 1], order[i]);
   txt1->setFocus();
 }
@@ -133,6 +129,7 @@ void frmTessary::ConnectEvents() {
   }
   connect(format_row_, &FormatRow::changed, this, &frmTessary::Form_Change);
   connect(glyph_row_, &GlyphRow::changed, this, &frmTessary::Form_Change);
+  connect(cells_row_, &CellsRow::changed, this, &frmTessary::Form_Change);
   connect(glyph_row_, &GlyphRow::boxChanged, this, &frmTessary::CGlyph_Click);
   connect(tmrPreview, &QTimer::timeout, this, &frmTessary::tmrPreview_Timer);
   connect(picPreview, &TilePreview::rangeDragged, this, &frmTessary::picPreview_RangeDragged);
@@ -185,7 +182,7 @@ void frmTessary::cmdGo_Click() {
     warnings_.Show(problem);
     return;
   }
-  const RunResult result = Run(options, *this, *files_);
+  const RunResult result = RunWithMap(options, MapPathOf(*this), *this, *files_);
   if (close_requested_) {
     close();  // a signal arrived during the run
     return;
@@ -199,6 +196,7 @@ void frmTessary::cmdBrowse_Click() {
   if (!chosen || chosen->isEmpty()) return;
   txt1->setText(*chosen);
   txt2->setText(OutputNameFor(*chosen));
+  cells_row_->FollowInput(*chosen);
 }
 
 void frmTessary::CSkip_Click() { CEven->setEnabled(CSkip->value() != 0 && !glyph_row_->IsSet()); }

@@ -18,6 +18,7 @@ class QTimer;
 
 namespace tessary {
 
+class CellsRow;
 class CheckBox;
 class FileDialog;
 class FormatRow;
@@ -115,6 +116,7 @@ class frmTessary : public QWidget, private RunHost {
   QLineEdit* txtHex;
   FormatRow* format_row_;  // Syntax, Label prefix, Pixel comments, Every tile
   GlyphRow* glyph_row_;    // Glyph, its size and gap
+  CellsRow* cells_row_;    // Threshold, Unique tiles, Map file
   TilePreview* picPreview;
   QTimer* tmrPreview;
 

@@ -44,6 +44,9 @@ const Control kLayout[] = {
     {"CGlyph", "tessary::CheckBox", "Glyph", 120, 4020, 855, 255},
     {"txtGlyph", "QLineEdit", "", 1080, 4020, 855, 285},
     {"txtGlyphGap", "QLineEdit", "", 2640, 4020, 615, 285},
+    {"spnThreshold", "QSpinBox", "2 colours", 1080, 4380, 855, 285},
+    {"CUnique", "tessary::CheckBox", "&Unique tiles", 2040, 4380, 1455, 255},
+    {"txtMap", "QLineEdit", "", 1080, 4740, 2175, 285},
     {"lblIn", "QLabel", "&Input File:", 120, 0, 0, 0},
     {"lblOut", "QLabel", "&Output File:", 120, 600, 0, 0},
     {"Label1", "QLabel", "&Start Offset:", 120, 1200, 0, 0},
@@ -51,8 +54,10 @@ const Control kLayout[] = {
     {"lblSyntax", "QLabel", "S&yntax:", 120, 3000, 0, 0},
     {"lblPrefix", "QLabel", "&Label prefix:", 1920, 3000, 0, 0},
     {"lblGlyphGap", "QLabel", "Gap:", 2040, 4065, 0, 0},
+    {"lblThreshold", "QLabel", "&Threshold:", 120, 4425, 0, 0},
+    {"lblMap", "QLabel", "&Map file:", 120, 4785, 0, 0},
 };
-constexpr int kFocusable = 22;
+constexpr int kFocusable = 25;
 
 QString FocusName() { return QApplication::focusWidget()->objectName(); }
 
@@ -77,10 +82,12 @@ class FrmTessaryTest : public QObject {
       const QRect px(c.left / 15, c.top / 15, c.width / 15, c.height / 15);
       QCOMPARE(w->geometry(), c.width ? px : QRect(px.topLeft(), w->size()));
       QCOMPARE(w->property("text").toString(), QString(c.caption));
-      // Before the settings load, Hex Count From is unchecked, which disables the prefix, and
-      // Glyph is unset, which disables its fields.
+      // Before the settings load, Hex Count From is unchecked, which disables the prefix, Glyph
+      // is unset, which disables its fields, and Vertical is checked, which disables unique
+      // tiles and the map.
       const QByteArray name(c.name);
-      QCOMPARE(w->isEnabled(), name != "CEven" && name != "txtPrefix" && !name.startsWith("txtG"));
+      QCOMPARE(w->isEnabled(), name != "CEven" && name != "txtPrefix" && !name.startsWith("txtG") &&
+                                   name != "CUnique" && name != "txtMap");
     }
 
     form.show();
@@ -96,7 +103,7 @@ class FrmTessaryTest : public QObject {
       for (int i = 0; i < kFocusable; ++i) {
         if (form.findChild<QWidget*>(kLayout[i].name)->isEnabled()) visits << kLayout[i].name;
       }
-      QCOMPARE(visits.size(), glyph ? 17 : 20);
+      QCOMPARE(visits.size(), glyph ? 18 : 21);
       form.findChild<QWidget*>("txt1")->setFocus();
       for (qsizetype i = 0; i <= visits.size(); ++i) {
         QCOMPARE(FocusName(), visits[i % visits.size()]);
@@ -106,9 +113,9 @@ class FrmTessaryTest : public QObject {
     form.findChild<CheckBox*>("CGlyph")->setValue(0);
 
     const std::pair<Qt::Key, const char*> access_keys[] = {
-        {Qt::Key_I, "txt1"},   {Qt::Key_O, "txt2"},      {Qt::Key_S, "txtStart"},
-        {Qt::Key_E, "txtEnd"}, {Qt::Key_Y, "cboSyntax"}, {Qt::Key_L, "txtPrefix"},
-        {Qt::Key_P, "CPixels"}};
+        {Qt::Key_I, "txt1"},    {Qt::Key_O, "txt2"},        {Qt::Key_S, "txtStart"},
+        {Qt::Key_E, "txtEnd"},  {Qt::Key_Y, "cboSyntax"},   {Qt::Key_L, "txtPrefix"},
+        {Qt::Key_P, "CPixels"}, {Qt::Key_T, "spnThreshold"}};
     for (const auto& [key, target] : access_keys) {
       form.findChild<QWidget*>("txtHex")->setFocus();
       QTest::keyClick(QApplication::focusWidget(), key, Qt::AltModifier);

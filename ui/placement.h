@@ -3,6 +3,7 @@
 
 #include <QRect>
 #include <QString>
+#include <Qt>
 
 class QLineEdit;
 class QWidget;
@@ -10,6 +11,11 @@ class QWidget;
 namespace tessary {
 
 class CheckBox;
+
+// The window's frame: a title bar with the system menu, minimize and close buttons only.
+inline constexpr Qt::WindowFlags kWindowFlags =
+    Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+    Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint;
 
 // The layout is drawn in twips; a pixel is 15 of them.
 QRect Twips(int left, int top, int width, int height);

@@ -5,8 +5,10 @@
 #include <QString>
 #include <cstdint>
 #include <optional>
+#include <vector>
 
 #include "run/listed_tiles.h"
+#include "run/map_sink.h"
 #include "run/options.h"
 #include "run/range_check.h"
 #include "tiles/listing_format.h"
@@ -24,13 +26,22 @@ struct PreviewListing {
   WalkChoice choice;
   bool labels;  // label lines carry numbers ("Hex Count From")
   bool lists;   // false when the run would refuse the options and list nothing
+  // With unique tiles: the first cells of the range numbered (see NumberCells); else empty.
+  std::vector<MapCell> cells;
 
   // The range, and the tiles when the run would list them.
   SheetMarks Marks() const;
   // The tooltip over the byte at `offset`: its tile's (or glyph's) first byte and label line, or
-  // its own offset when no listed tile reads it.
+  // its own offset when no listed tile reads it. With unique tiles a numbered cell takes its
+  // tile's number, and a repeated one says which tile it repeats ("$0088  same as tile 0A"); a
+  // cell past the numbered ones shows its first byte alone.
   QString TipAt(uint64_t offset) const;
 };
+
+// `options` with the range of a file of `size` bytes cut at `own` bytes (a picture's own cells,
+// without the blank ones that complete its last block row) when unique tiles or a map take every
+// cell, as the run cuts it; else `options` as they are.
+RunOptions CutAtOwnCells(const RunOptions& options, uint64_t size, std::optional<uint64_t> own);
 
 // What a run with `options` would list from a file of `size` bytes, `labels` as in
 // PreviewListing. Sets `note` to what the pane says under the sheet: the reason the run would

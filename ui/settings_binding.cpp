@@ -25,9 +25,9 @@ struct SettingsEntry {
 };
 
 // The entries, in the order in which they are loaded and saved: the thirteen of the original
-// window, then the listing's syntax row with Every tile, the glyph row, then the preview's zoom.
-// The syntax is stored by its --syntax name.
-const std::array<SettingsEntry, 21> kSettingsEntries = {{
+// window, then the listing's syntax row with Every tile, the glyph row, the row of Threshold,
+// Unique tiles and Map file, then the preview's zoom. The syntax is stored by its --syntax name.
+const std::array<SettingsEntry, 24> kSettingsEntries = {{
     {"txt1", "Files", "File1", "Click on *", false},
     {"txt2", "Files", "File2", "Type in target file", false},
     {"txtStart", "Range", "Range1", "$0", false},
@@ -48,6 +48,9 @@ const std::array<SettingsEntry, 21> kSettingsEntries = {{
     {"CGlyph", "Format", "Glyph", "0", true},
     {"txtGlyph", "Format", "GlyphSize", "8x16", false},
     {"txtGlyphGap", "Format", "GlyphGap", "0", false},
+    {"spnThreshold", "Format", "Threshold", "0", false},
+    {"CUnique", "Format", "Unique", "0", true},
+    {"txtMap", "Format", "MapFile", "", false},
     {"spnZoom", "View", "Zoom", "2", false},
 }};
 

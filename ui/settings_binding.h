@@ -9,8 +9,8 @@ class QWidget;
 namespace tessary {
 
 // Sets each control of `form` named in the table from `settings`. A missing entry, a box entry
-// whose text is no whole number from 0 to 2, a zoom outside 1 to 8, and a store with junk in it
-// give the defaults.
+// whose text is no whole number from 0 to 2, a zoom outside 1 to 8, a threshold outside 0 to
+// 255, and a store with junk in it give the defaults.
 // Returns why the store could not be read at all (the controls then show the defaults), or an
 // empty string.
 QString LoadSettings(QSettings& settings, QWidget* form);

@@ -28,27 +28,18 @@ class SettingsBindingTest : public QObject {
     QStringList entries;
     for (const QString& key : store.allKeys()) entries << key + "=" + store.value(key).toString();
     entries.sort();
-    QCOMPARE(entries, QStringList({"Files/File1=Click on *",
-                                   "Files/File2=Type in target file",
-                                   "Flags/1616=0",
-                                   "Flags/812=0",
-                                   "Flags/Append=0",
-                                   "Flags/CHex=1",
-                                   "Flags/Even=1",
-                                   "Flags/Invert=0",
-                                   "Flags/Skip=0",
-                                   "Flags/Vertical=1",
-                                   "Flags/txtHex=$00",
-                                   "Format/EveryTile=0",
-                                   "Format/Glyph=0",
-                                   "Format/GlyphGap=0",
-                                   "Format/GlyphSize=8x16",
-                                   "Format/LabelPrefix=",
-                                   "Format/Pixels=0",
-                                   "Format/Syntax=classic",
-                                   "Range/Range1=$0",
-                                   "Range/Range2=$100",
-                                   "View/Zoom=2"}));
+    QCOMPARE(entries, QStringList({"Files/File1=Click on *", "Files/File2=Type in target file",
+                                   "Flags/1616=0",           "Flags/812=0",
+                                   "Flags/Append=0",         "Flags/CHex=1",
+                                   "Flags/Even=1",           "Flags/Invert=0",
+                                   "Flags/Skip=0",           "Flags/Vertical=1",
+                                   "Flags/txtHex=$00",       "Format/EveryTile=0",
+                                   "Format/Glyph=0",         "Format/GlyphGap=0",
+                                   "Format/GlyphSize=8x16",  "Format/LabelPrefix=",
+                                   "Format/MapFile=",        "Format/Pixels=0",
+                                   "Format/Syntax=classic",  "Format/Threshold=0",
+                                   "Format/Unique=0",        "Range/Range1=$0",
+                                   "Range/Range2=$100",      "View/Zoom=2"}));
   }
 
   // Every entry comes back as typed: case, blanks, commas, quotes, an empty text, a grayed box.
@@ -57,10 +48,11 @@ class SettingsBindingTest : public QObject {
     const QStringList names = {"txt1", "txt2", "txtStart", "txtEnd", "txtHex", "CVert", "CAppend",
                                "CSkip", "CEven", "CInvert", "C1616", "C812Mask", "CHex",
                                "cboSyntax", "CPixels", "txtPrefix", "CEveryTile", "CGlyph",
-                               "txtGlyph", "txtGlyphGap"};
+                               "txtGlyph", "txtGlyphGap", "CUnique", "txtMap"};
     const QStringList typed = {"/home/Ann/GFX, old/Font #1.CHR", "  C:\\Out\\font=\"x\";.H  ",
                                "$ff", "", "'é", "0", "1", "1", "0", "1", "1", "2", "0",
-                               "kickass", "1", "font_", "1", "1", "24x21", "$01"};
+                               "kickass", "1", "font_", "1", "1", "24x21", "$01", "2",
+                               "/gfx/Title, 2.map"};
     // clang-format on
     for (bool saving : {true, false}) {
       frmTessary form;
@@ -156,14 +148,14 @@ class SettingsBindingTest : public QObject {
     QVERIFY(form.close());
     QCOMPARE(watch.texts(), warnings);
     if (!warnings.isEmpty()) return;
-    // Guards against junk kept past the close: the window's 21 entries in 5 sections, no more.
+    // Guards against junk kept past the close: the window's 24 entries in 5 sections, no more.
     store.setFileName(testing::SettingsFile());
     QVERIFY(store.open(QIODevice::ReadOnly));
     const QByteArray written = store.readAll();
     QVERIFY(written.contains("\nRange2=$100\n"));
     qsizetype lines = 0;
     for (const QByteArray& line : written.split('\n')) lines += !line.isEmpty();
-    QCOMPARE(lines, 21 + 5);
+    QCOMPARE(lines, 24 + 5);
   }
 };
 

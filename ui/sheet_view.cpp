@@ -12,10 +12,11 @@
 namespace tessary {
 namespace {
 
-// Sheet colours: the file's bits, the same bits inside the range and before it, the tiles'
-// outlines, and whatever lies off the sheet or past the end of the file.
+// Sheet colours: the file's bits, the same bits inside the range (in a repeated cell there) and
+// before it, the tiles' outlines, and whatever lies off the sheet or past the end of the file.
 constexpr QRgb kPaper = 0xff101418, kInk = 0xffd8dde3;
 constexpr QRgb kRangePaper = 0xff16365e, kRangeInk = 0xffa8d4ff;
+constexpr QRgb kRepeatPaper = 0xff3d2352, kRepeatInk = 0xffdcb8f0;
 constexpr QRgb kEarlyPaper = 0xff0c0e11, kEarlyInk = 0xff70757c;
 constexpr QRgb kOffSheet = 0xff5a5f66;
 const QColor kOutline(255, 170, 0, 210);
@@ -45,7 +46,8 @@ class CellPainter {
         ink = kEarlyInk, paper = kEarlyPaper;
       } else if (marks_ && uint64_t(offset) >= marks_->start &&
                  uint64_t(offset) - marks_->start < marks_->length) {
-        ink = kRangeInk, paper = kRangePaper;
+        const bool repeat = marks_->Repeated(uint64_t(offset));
+        ink = repeat ? kRepeatInk : kRangeInk, paper = repeat ? kRepeatPaper : kRangePaper;
       }
       const uint8_t byte = bytes[offset - from];
       for (int bit = 0; bit < 8; ++bit) row[bit] = (byte << bit) & 0x80 ? ink : paper;
@@ -75,9 +77,10 @@ void DrawOutlines(QPainter& painter, const SheetViewport& view, const SheetMarks
   for (int64_t row = first_row; row <= last_row; ++row) {
     for (int32_t column = 0; column < 16; ++column) {
       const TilePosition at{column, static_cast<int32_t>(row)};
-      if (marks.tiles->IndexOf(at) < 0) continue;
+      const int64_t first = start + marks.tiles->OffsetOf(at);
+      if (marks.tiles->IndexOf(at) < 0 || marks.Repeated(uint64_t(first))) continue;
       SheetRect rects[kMaxOutlineRects];
-      const int n = view.layout.Outline(marks.shape, start + marks.tiles->OffsetOf(at), rects);
+      const int n = view.layout.Outline(marks.shape, first, rects);
       for (int i = 0; i < n; ++i) {
         const SheetRect& r = rects[i];
         painter.drawRect(int(r.x) * z - view.left, int(r.y - view.top) * z, int(r.width) * z - 1,

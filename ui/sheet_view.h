@@ -12,6 +12,7 @@
 
 #include "run/file_system.h"
 #include "run/listed_tiles.h"
+#include "run/map_sink.h"
 #include "run/options.h"
 #include "ui/sheet_layout.h"
 
@@ -38,12 +39,22 @@ struct SheetViewport {
 };
 
 // What the sheet marks: the bytes [start, start + length), tinted, and, when `tiles` is set, the
-// tiles of `shape` it lists from `start`, outlined.
+// tiles of `shape` it lists from `start`, outlined. The first `cell_count` 8x8 cells from `start`
+// may be numbered as unique tiles (`cells`, else null): a repeated cell is shaded apart and not
+// outlined.
 struct SheetMarks {
   uint64_t start = 0;
   uint64_t length = 0;
   Shape shape = Shape::k8x8;
   const ListedTiles* tiles = nullptr;
+  const MapCell* cells = nullptr;
+  size_t cell_count = 0;
+
+  // Whether the byte at `offset` lies in a numbered cell that repeats an earlier one.
+  bool Repeated(uint64_t offset) const {
+    return cells && offset >= start && (offset - start) / 8 < cell_count &&
+           cells[(offset - start) / 8].repeat;
+  }
 };
 
 // Fills the view with the colour of what lies off the sheet, then draws the bytes of `input`

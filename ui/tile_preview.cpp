@@ -15,9 +15,12 @@
 #include <algorithm>
 #include <limits>
 
+#include "run/messages.h"
 #include "run/quoted.h"
 #include "run/range_check.h"
 #include "run/tile_sheet.h"
+#include "ui/cell_numbers.h"
+#include "ui/run_summary.h"
 
 namespace tessary {
 namespace {
@@ -79,15 +82,20 @@ void TilePreview::Show(const RunOptions& options, bool labels, const QString& pr
   path_ = options.input_path;
   shape_ = options.shape;
   listing_.reset();
-  QString note = Reopen(options.input_path);
-  if (note.isEmpty()) listing_ = PlanPreview(options, labels, size_, note);
+  QString note = Reopen(options.input_path, options.threshold);
+  const RunOptions planned =
+      CutAtOwnCells(options, size_, picture_ ? std::optional(picture_->cells() * 8) : std::nullopt);
+  if (note.isEmpty()) listing_ = PlanPreview(planned, labels, size_, note);
+  if (listing_ && listing_->lists && options.unique) {
+    listing_->cells = NumberCells(*input_, uint64_t(listing_->plan.start), listing_->plan.length);
+  }
   if (!problem.isEmpty()) {  // the run would not start
     note = problem;
     listing_.reset();
   }
   lblNote->setText(note);
   // The sheet is laid out from the range's start as far as the field reads as one.
-  const RangePlan plan = PlanRange(options, size_);
+  const RangePlan plan = PlanRange(planned, size_);
   layout_ = SheetLayout(options.glyph, std::max(0, plan.start));
   UpdateScrollBars();
   // Bring a new range start, or a layout of other cells, into view when it lies outside it.
@@ -102,8 +110,9 @@ void TilePreview::Show(const RunOptions& options, bool labels, const QString& pr
 
 void TilePreview::SetStatus(const QString& text) { lblStatus->setText(text); }
 
-QString TilePreview::Reopen(const std::string& path) {
+QString TilePreview::Reopen(const std::string& path, int threshold) {
   input_.reset();
+  picture_ = nullptr;
   size_ = 0;
   // Opening a FIFO would wait for its writer, so what the disk holds under the name must be a
   // file (a name it does not know is left to the file system, which says why it fails).
@@ -116,8 +125,15 @@ QString TilePreview::Reopen(const std::string& path) {
     return tr("Cannot open input file %1: %2").arg(name, QString::fromStdString(ec.message()));
   }
   if (!input->Size()) return not_a_file.arg(name);
-  size_ = *input->Size();
-  input_ = std::move(input);
+  OpenedInput opened = OpenPictureOrRaw(std::move(input), {threshold, {}});
+  if (opened.error) {
+    const bool own = opened.error.category() == PictureCategory() && !opened.problem.empty();
+    return Sentence(own ? messages::BadPicture(path, opened.problem)
+                        : messages::CannotReadInput(path, opened.error));
+  }
+  input_ = std::move(opened.input);
+  picture_ = opened.picture;
+  size_ = input_->Size().value_or(0);
   return {};
 }
 
@@ -205,8 +221,11 @@ void TilePreview::ShowTip(const QHelpEvent& help) {
   const SheetViewport viewport = Viewport();
   if (const std::optional<int64_t> offset = viewport.OffsetAt(help.pos(), false)) {
     const auto at = static_cast<uint64_t>(*offset);
-    QToolTip::showText(help.globalPos(), (listing_ ? listing_->TipAt(at) : DollarHex(at)), view_,
-                       viewport.ByteRect(*offset));
+    QString tip = listing_ ? listing_->TipAt(at) : DollarHex(at);
+    uint32_t x = 0, y = 0;
+    if (picture_ && picture_->CellCorner(at, &x, &y))
+      tip += tr("  (cell at x %1, y %2)").arg(x).arg(y);
+    QToolTip::showText(help.globalPos(), tip, view_, viewport.ByteRect(*offset));
   } else {
     QToolTip::hideText();
   }
@@ -257,10 +276,12 @@ void TilePreview::Paint() {
   if (error) {
     painter.setClipping(false);
     painter.setPen(Qt::white);
-    painter.drawText(
-        view_->rect().adjusted(4, 4, -4, -4), Qt::TextWordWrap,
-        tr("Cannot read input file %1: %2")
-            .arg(QString::fromStdString(Quoted(path_)), QString::fromStdString(error.message())));
+    // A picture's own fault comes with its reason.
+    const bool own = picture_ && error.category() == PictureCategory();
+    const std::string why = own ? picture_->problem() : error.message();
+    painter.drawText(view_->rect().adjusted(4, 4, -4, -4), Qt::TextWordWrap,
+                     tr("Cannot read input file %1: %2")
+                         .arg(QString::fromStdString(Quoted(path_)), QString::fromStdString(why)));
   }
 }
 

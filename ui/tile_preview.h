@@ -8,6 +8,7 @@
 
 #include "run/file_system.h"
 #include "run/options.h"
+#include "run/picture_input.h"
 #include "ui/preview_listing.h"
 #include "ui/sheet_view.h"
 
@@ -29,6 +30,8 @@ namespace tessary {
 // and its label line; a drag selects a range, reported by rangeDragged(). What a run would list
 // comes from the fields as Show() last got them. Above the sheet, a status line tells what the
 // last run did; under it, a note says why nothing would be listed or what would be left out.
+// A PNG picture is opened as the run opens it and drawn as its cells' bytes, a tooltip giving a
+// cell's x and y; with unique tiles, repeated cells are shaded apart and not outlined.
 class TilePreview : public QWidget {
   Q_OBJECT
 
@@ -54,8 +57,9 @@ class TilePreview : public QWidget {
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
-  // Opens `path` as the input; returns why it cannot be shown, or an empty string.
-  QString Reopen(const std::string& path);
+  // Opens `path` as the input, a picture split at `threshold`; returns why it cannot be shown,
+  // or an empty string.
+  QString Reopen(const std::string& path, int threshold);
   void UpdateScrollBars();
   void Paint();
   // The events of the view besides painting and resizing: a tooltip, a wheel turn (Ctrl+wheel
@@ -74,6 +78,7 @@ class TilePreview : public QWidget {
   FileSystem* files_;
   std::string path_;
   std::unique_ptr<InputFile> input_;
+  PictureInput* picture_ = nullptr;  // input_ when it is a picture
   uint64_t size_ = 0;
   Shape shape_ = Shape::k8x8;
   SheetLayout layout_;

@@ -2,6 +2,7 @@
 
 #include <QFile>
 #include <QLineEdit>
+#include <QSpinBox>
 #include <QWidget>
 #include <utility>
 
@@ -78,7 +79,21 @@ RunOptions OptionsOf(const QWidget& form, QString* problem) {
   std::string glyph_problem;
   if (Named<CheckBox>(form, "CGlyph").value() == 1) options.glyph = GlyphOf(form, &glyph_problem);
   *problem = QString::fromStdString(glyph_problem);
+  options.threshold = Named<QSpinBox>(form, "spnThreshold").value();
+  const CheckBox& unique = Named<CheckBox>(form, "CUnique");
+  options.unique = unique.isEnabled() && unique.value() == 1;
+  options.map = !MapPathOf(form).empty();
   return options;
+}
+
+std::string MapPathOf(const QWidget& form) {
+  return Named<QLineEdit>(form, "txtMap").isEnabled() ? Path(form, "txtMap") : std::string();
+}
+
+bool RowWalkOf(const QWidget& form) {
+  const RunOptions boxes = FromBoxes(BoxesOf(form)).options;
+  return boxes.shape == Shape::k8x8 && !boxes.vertical && !boxes.skip &&
+         Named<CheckBox>(form, "CGlyph").value() != 1;
 }
 
 }  // namespace tessary

@@ -1,4 +1,4 @@
-#include "cli/map_file.h"
+#include "run/map_file.h"
 
 #include <string_view>
 

@@ -1,5 +1,5 @@
-// SideOutput: a file that tessary-cli writes beside the listing from the listed tiles (the
-// picture of --png, the bytes of --bin), and a sink that hands the tiles to several of them.
+// SideOutput: a file written beside the listing from what the run lists (the picture of --png,
+// the bytes of --bin, the tile map), and a sink that hands the tiles to several of them.
 #pragma once
 
 #include <cstdint>

@@ -1,14 +1,14 @@
-// MapFile: the tile map written beside the listing (--map): the listed tile number of every cell,
-// one byte each, in the listing's syntax.
+// MapFile: the tile map written beside the listing (--map, the window's Map file): the listed
+// tile number of every cell, one byte each, in the listing's syntax.
 #pragma once
 
 #include <cstdint>
 #include <memory>
 #include <string>
 
-#include "cli/side_output.h"
 #include "run/file_system.h"
 #include "run/map_sink.h"
+#include "run/side_output.h"
 #include "tiles/syntax.h"
 
 namespace tessary {
