@@ -20,6 +20,20 @@ namespace {
 EM_JS(int, HostYield, (double done, double total),
       { return Module.onYield ? Module.onYield(done, total) : 1; });
 
+// Hands a chunk of the listing to the script, a view valid only during the call; the script
+// keeps a copy as a part of the listing's Blob.
+EM_JS(void, ListingChunk, (const char* data, size_t size),
+      { Module.onChunk(HEAPU8.slice(data, data + size)); });
+
+// Tells the script that the listing is whole (1) or to be dropped (0).
+EM_JS(void, ListingEnd, (int whole), { Module.onListingEnd(whole); });
+
+class ScriptSink : public ListingSink {
+ public:
+  void Write(std::string_view chunk) override { ListingChunk(chunk.data(), chunk.size()); }
+  void Finish(bool whole) override { ListingEnd(whole ? 1 : 0); }
+};
+
 // Counts the listed tiles for the progress bar; it keeps none of their bytes.
 class TileCounter : public TileSink {
  public:
@@ -122,11 +136,13 @@ EMSCRIPTEN_KEEPALIVE const char* tessary_fields(const char* start, const char* e
   return Session().problem().c_str();
 }
 
-// Runs with the last fields; returns the RunStatus as a number (0 done ... 4 cancelled).
+// Runs with the last fields, handing the listing to Module.onChunk as it goes and ending it with
+// Module.onListingEnd; returns the RunStatus as a number (0 done ... 4 cancelled).
 EMSCRIPTEN_KEEPALIVE int tessary_convert() {
   PageHost host(Session().style());
+  ScriptSink sink;
   running = &host;
-  LastResult() = Session().Convert(host);
+  LastResult() = Session().Convert(host, sink);
   running = nullptr;
   return static_cast<int>(LastResult().status);
 }
@@ -139,9 +155,6 @@ EMSCRIPTEN_KEEPALIVE void tessary_cancel() {
 EMSCRIPTEN_KEEPALIVE const char* tessary_message() { return LastResult().message.c_str(); }
 EMSCRIPTEN_KEEPALIVE const char* tessary_note() { return LastResult().note.c_str(); }
 EMSCRIPTEN_KEEPALIVE double tessary_tiles() { return double(LastResult().tiles); }
-EMSCRIPTEN_KEEPALIVE const char* tessary_listing() { return Session().listing().data(); }
-EMSCRIPTEN_KEEPALIVE double tessary_listing_size() { return double(Session().listing().size()); }
-EMSCRIPTEN_KEEPALIVE void tessary_drop_listing() { Session().DropListing(); }
 
 // The RGBA pixels of `bands` sheet bands from `first_band` on, 128 across.
 EMSCRIPTEN_KEEPALIVE const uint32_t* tessary_paint(double first_band, int bands) {

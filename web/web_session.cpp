@@ -14,6 +14,24 @@ namespace {
 // A browser's file names hold no "/", so the listing never takes the input's place.
 constexpr const char* kListingPath = "/listing";
 
+// The listing as the run writes it: every chunk to the sink at once. Nothing is kept, so a run
+// that gives up has nothing to put back; the sink drops what it got.
+class SinkOutput : public OutputFile {
+ public:
+  explicit SinkOutput(ListingSink* sink) : sink_(sink) {}
+  std::error_code Write(std::string_view data) override {
+    sink_->Write(data);
+    return {};
+  }
+  std::error_code Commit() override { return {}; }
+  bool Restorable() const override { return true; }
+  bool Existed() const override { return false; }
+  std::string Rollback() override { return {}; }
+
+ private:
+  ListingSink* sink_;
+};
+
 }  // namespace
 
 std::string DollarHex(uint64_t value) {
@@ -22,11 +40,17 @@ std::string DollarHex(uint64_t value) {
   return text;
 }
 
+std::error_code WebSession::PageFiles::OpenOutput(const std::string&, bool,
+                                                  std::unique_ptr<OutputFile>* out) {
+  ++outputs_opened;
+  *out = std::make_unique<SinkOutput>(sink);
+  return {};
+}
+
 void WebSession::SetInput(const std::string& name, std::string bytes) {
   files_.files.clear();
   name_ = name.empty() ? "input" : name;
   files_.files[name_] = std::move(bytes);
-  DropListing();
 }
 
 uint64_t WebSession::InputSize() const {
@@ -69,21 +93,17 @@ void WebSession::SetFields(const PageFields& fields) {
   tiles_.emplace(WalkChoiceOf(options_), plan_.length);
 }
 
-RunResult WebSession::Convert(RunHost& host) {
-  DropListing();
-  files_.files.erase(kListingPath);
+RunResult WebSession::Convert(RunHost& host, ListingSink& sink) {
   if (plan_.length > kMaxPageRange) {
     RunResult refused;
     refused.status = RunStatus::kFailed;
     refused.message = problem_;
     return refused;
   }
+  files_.sink = &sink;
   const RunResult result = Run(options_, host, files_);
-  const auto it = files_.files.find(kListingPath);
-  if (it != files_.files.end()) {
-    if (result.status == RunStatus::kDone) listing_ = std::move(it->second);
-    files_.files.erase(it);
-  }
+  files_.sink = nullptr;
+  sink.Finish(result.status == RunStatus::kDone);
   return result;
 }
 

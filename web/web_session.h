@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "run/host.h"
@@ -45,6 +46,17 @@ inline constexpr uint32_t kPagePaper = 0xff181410, kPageInk = 0xffe3ddd8;
 inline constexpr uint32_t kPageRangePaper = 0xff5e3616, kPageRangeInk = 0xffffd4a8;
 inline constexpr uint32_t kPageOffSheet = 0xff665f5a;
 
+// Where a run's listing goes as the run writes it, so that it is never held whole in the core's
+// memory: the page hands each chunk to the script at once.
+class ListingSink {
+ public:
+  virtual ~ListingSink() = default;
+  // The next piece of the listing, CR LF kept.
+  virtual void Write(std::string_view chunk) = 0;
+  // Called once after the run: `whole` when it listed (kDone), else what came is to be dropped.
+  virtual void Finish(bool whole) = 0;
+};
+
 class WebSession {
  public:
   // The input's name (shown in messages) and its bytes; replaces any earlier input.
@@ -60,12 +72,9 @@ class WebSession {
   // Why a run would list nothing, or why the page refuses the range (too large); "" otherwise.
   const std::string& problem() const { return problem_; }
 
-  // Runs with the last fields into a listing held in memory (see listing()). A range that the
-  // page refuses fails before the run with problem() as the message.
-  RunResult Convert(RunHost& host);
-  // The listing of the last Convert() that ended with kDone, CR LF kept; empty otherwise.
-  const std::string& listing() const { return listing_; }
-  void DropListing() { std::string().swap(listing_); }
+  // Runs with the last fields, the listing going to `sink`. A range that the page refuses fails
+  // before the run with problem() as the message (and `sink` hears nothing).
+  RunResult Convert(RunHost& host, ListingSink& sink);
 
   // Paints `bands` bands of the sheet from band `first_band` on into `pixels` (128 across, 8
   // rows a band), tinting the range; what lies past the file gets kPageOffSheet.
@@ -81,14 +90,20 @@ class WebSession {
   ByteRange Drag(uint64_t from, uint64_t to) const;
 
  private:
-  MemFileSystem files_;
+  // The input in memory; the listing, whatever its name, straight to the sink of the run.
+  class PageFiles : public MemFileSystem {
+   public:
+    std::error_code OpenOutput(const std::string& path, bool append,
+                               std::unique_ptr<OutputFile>* out) override;
+    ListingSink* sink = nullptr;
+  };
+  PageFiles files_;
   std::string name_ = "input";
   RunOptions options_;
   TileStyle style_;
   RangePlan plan_;
   std::optional<ListedTiles> tiles_;  // set when the run would list from the range
   std::string problem_;
-  std::string listing_;
 };
 
 // "$0ABC": an offset as the tips show it, four hexadecimal digits at least.
