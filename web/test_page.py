@@ -128,7 +128,8 @@ def cli_listing(cli, path, f, out):
 
 def random_fields(rng, i, size):
     def number(value):
-        return rng.choice(['%d' % value, '$%X' % value, '$%04x' % value, '%' + bin(value)[2:]])
+        return rng.choice(['%d' % value, '$%X' % value, '$%04x' % value, '%' + bin(value)[2:],
+                           '%d.25' % value, '%dE0' % value, '%de+00' % value])
     start = rng.choice([0, 0, 8, 127, 128, 129, rng.randrange(0, size // 4)])
     # Mostly a range that holds tile rows; one in six ends too soon to hold one.
     end = rng.choice(['', '', size, size - 1, rng.randrange(start + 256, size + 1),
