@@ -23,7 +23,7 @@ EM_JS(int, HostYield, (double done, double total),
 // Hands a chunk of the listing to the script, a view valid only during the call; the script
 // keeps a copy as a part of the listing's Blob.
 EM_JS(void, ListingChunk, (const char* data, size_t size),
-      { Module.onChunk(HEAPU8.slice(data, data + size)); });
+      { Module.onChunk(HEAPU8.subarray(data, data + size)); });
 
 // Tells the script that the listing is whole (1) or to be dropped (0).
 EM_JS(void, ListingEnd, (int whole), { Module.onListingEnd(whole); });

@@ -255,7 +255,7 @@ def reload_test(d, url):
     check('every field survives a reload', got == values, str(got))
 
 
-def cancel_test(d, work, big):
+def cancel_test(d, cli, work, big):
     open_input(d, big)
     set_fields(d, {'start': '0', 'end': '', 'shape': '8x8', 'vertical': False, 'skip': False,
                    'pixels': True, 'syntax': 'classic', 'hexCount': True})
@@ -273,9 +273,20 @@ def cancel_test(d, work, big):
     check('Esc stops a big run within 100 ms (%.0f ms from the key; %.0f ms through webdriver)'
           % (in_page, ms), bool(stopped) and in_page <= 100 and 'ancel' in message
           and not d.find_element(By.ID, 'download').get_attribute('href'), message)
-    set_fields(d, {'end': '$400', 'pixels': False})
+    # Guards against a cancel that only resets the page while the run goes on in the worker:
+    # its progress would keep arriving.
+    shown = set()
+    for _ in range(20):
+        shown.add(d.execute_script("return document.getElementById('progress').value"))
+        time.sleep(0.02)
+    check('no progress arrives after the cancel', shown == {0}, str(shown))
+    f = {'start': '0', 'end': '$400', 'countFrom': '$00', 'shape': '8x8', 'vertical': False,
+         'skip': False, 'even': False, 'pixels': False, 'syntax': 'classic', 'hexCount': True,
+         'invert': False, 'labelPrefix': ''}
+    set_fields(d, f)
     page = run_page(d)
-    check('a run after a cancel lists again', page[0] is not None, str(page))
+    want = cli_listing(cli, big, f, os.path.join(work, 'after-cancel.H'))
+    check('the run after a cancel lists its own range', page[:2] == want, '%s %s' % (page, want))
 
 
 def speed(d, cli, work, big, url, site, figures, strict):
@@ -345,7 +356,7 @@ def main():
         drag_test(d, work)
         message_tests(d, work)
         reload_test(d, url)
-        cancel_test(d, work, big)
+        cancel_test(d, args.cli, work, big)
         speed(d, args.cli, work, big, url, args.site, args.figures, args.strict_speed)
         if args.screenshot:
             d.get(url)
