@@ -10,7 +10,7 @@ WINDOWS_CMAKE = cmake -S . -B $(WINDOWS_BUILD) -G Ninja \
   -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake -DTESSARY_WERROR=ON
 
 .PHONY: all deps build run cli-example screenshot test sanitize fuzz bench format clean \
-  windows test-windows dist package web web-serve test-web
+  windows test-windows dist package web web-serve test-web web-screenshot
 
 all: build
 
@@ -94,7 +94,16 @@ web-serve: web
 test-web: web
 	@cmake -S . -B $(BUILD) -G Ninja $(CMAKE_FLAGS) >/dev/null
 	@cmake --build $(BUILD) --target tessary-cli
-	/usr/bin/python3 web/test_page.py --site $(WEB_SITE) --cli $(BUILD)/cli/tessary-cli
+	/usr/bin/python3 web/test_page.py --site $(WEB_SITE) --cli $(BUILD)/cli/tessary-cli \
+	  --figures $(WEB_BUILD)/figures.txt
+	@cat $(WEB_BUILD)/figures.txt
+
+# docs/web.png, the page as headless chromium shows it at 1280x720 (after the tests).
+web-screenshot: web
+	@cmake -S . -B $(BUILD) -G Ninja $(CMAKE_FLAGS) >/dev/null
+	@cmake --build $(BUILD) --target tessary-cli
+	/usr/bin/python3 web/test_page.py --site $(WEB_SITE) --cli $(BUILD)/cli/tessary-cli \
+	  --screenshot docs/web.png
 
 bench: build
 	bench/run-bench $(BUILD)

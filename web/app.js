@@ -357,9 +357,11 @@ function pageMain(scriptUrl) {
   async function start() {
     const wasmUrl = new URL('tessary.wasm', scriptUrl);
     try {
-      module = WebAssembly.compileStreaming
-        ? await WebAssembly.compileStreaming(fetch(wasmUrl))
-        : await WebAssembly.compile(await (await fetch(wasmUrl)).arrayBuffer());
+      try {
+        module = await WebAssembly.compileStreaming(fetch(wasmUrl));
+      } catch (e) {  // a host that serves the .wasm under another type than application/wasm
+        module = await WebAssembly.compile(await (await fetch(wasmUrl)).arrayBuffer());
+      }
       core = await tessaryInstance(module);
     } catch (e) {
       say('The page could not start its converter: ' + e.message);
