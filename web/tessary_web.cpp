@@ -52,20 +52,16 @@ class TileCounter : public TileSink {
   int64_t done = 0;
 };
 
-// The page's host: the session's style, a yield to the script every 50 ms with the progress,
-// and a cancel either from that yield or from tessary_cancel().
+// The page's host: the session's style, and a yield to the script every 50 ms with the
+// progress, whose answer may cancel the run. (The page itself stops a run by ending its worker,
+// which needs no answer from a run that holds the worker's thread.)
 class PageHost : public RunHost {
  public:
   explicit PageHost(TileStyle style) : style_(style) {}
   std::chrono::nanoseconds YieldInterval() const override { return std::chrono::milliseconds(50); }
-  bool Yield() override {
-    if (HostYield(double(counter_.done), double(counter_.total)) == 0) cancelled = true;
-    return !cancelled;
-  }
+  bool Yield() override { return HostYield(double(counter_.done), double(counter_.total)) != 0; }
   TileStyle CurrentStyle() override { return style_; }
   TileSink* Tiles() override { return &counter_; }
-
-  bool cancelled = false;
 
  private:
   TileStyle style_;
@@ -80,14 +76,6 @@ WebSession& Session() {
 RunResult& LastResult() {
   static RunResult result;
   return result;
-}
-
-PageHost* running = nullptr;
-
-const char* Kept(std::string text, int slot) {
-  static std::string texts[4];
-  texts[slot] = std::move(text);
-  return texts[slot].c_str();
 }
 
 }  // namespace
@@ -141,15 +129,8 @@ EMSCRIPTEN_KEEPALIVE const char* tessary_fields(const char* start, const char* e
 EMSCRIPTEN_KEEPALIVE int tessary_convert() {
   PageHost host(Session().style());
   ScriptSink sink;
-  running = &host;
   LastResult() = Session().Convert(host, sink);
-  running = nullptr;
   return static_cast<int>(LastResult().status);
-}
-
-// Cancels the run in progress at its next yield (called from within Module.onYield).
-EMSCRIPTEN_KEEPALIVE void tessary_cancel() {
-  if (running) running->cancelled = true;
 }
 
 EMSCRIPTEN_KEEPALIVE const char* tessary_message() { return LastResult().message.c_str(); }
@@ -179,7 +160,9 @@ EMSCRIPTEN_KEEPALIVE double tessary_offset_at(double x, double y) {
 }
 
 EMSCRIPTEN_KEEPALIVE const char* tessary_tip(double offset) {
-  return Kept(Session().TipAt(uint64_t(offset)), 0);
+  static std::string tip;
+  tip = Session().TipAt(uint64_t(offset));
+  return tip.c_str();
 }
 
 // The range a drag selects: [start, end) at the returned pointer.
