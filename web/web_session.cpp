@@ -90,6 +90,11 @@ void WebSession::SetFields(const PageFields& fields) {
                " bytes; the page lists at most 16 MiB (16777216 bytes) at a time";
     return;
   }
+  const std::string& prefix = options_.listing.label_prefix;
+  if (const auto bad = prefix.empty() ? std::nullopt : LabelPrefixProblem(prefix)) {
+    problem_ = "Label prefix " + *bad;
+    return;
+  }
   tiles_.emplace(WalkChoiceOf(options_), plan_.length);
 }
 

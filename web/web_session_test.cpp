@@ -66,9 +66,14 @@ TEST(WebSessionTest, FieldsFollowTheWindowsRules) {
   EXPECT_TRUE(session.options().even);
   EXPECT_EQ(session.options().listing.label_prefix, "font_");
   EXPECT_EQ(session.options().end_text, "$200");
+  f.label_prefix = "9lives";  // not a symbol's start: named, and nothing outlined
+  session.SetFields(f);
+  EXPECT_EQ(session.problem().rfind("Label prefix ", 0), 0u) << session.problem();
+  EXPECT_TRUE(session.Outlines(0, 8).empty());
   f.syntax = Syntax::kC;  // no symbols
   session.SetFields(f);
   EXPECT_EQ(session.options().listing.label_prefix, "");
+  EXPECT_EQ(session.problem(), "");
 }
 
 TEST(WebSessionTest, ListsAsTheCoreDoesAcrossChunks) {
