@@ -209,6 +209,8 @@ function pageMain(scriptUrl) {
 
   async function openFile(file) {
     if (!file) return;
+    // A run of the previous file would hand in a listing under the new file's name.
+    if (running) cancel({ timeStamp: performance.now() });
     say('');
     const bytes = new Uint8Array(await file.arrayBuffer());
     const isPng = bytes.length >= 8 && PNG_SIGNATURE.every((b, i) => bytes[i] === b);
