@@ -10,7 +10,7 @@ WINDOWS_CMAKE = cmake -S . -B $(WINDOWS_BUILD) -G Ninja \
   -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake -DTESSARY_WERROR=ON
 
 .PHONY: all deps build run cli-example screenshot test sanitize fuzz bench format clean \
-  windows test-windows dist package
+  windows test-windows dist package web web-serve test-web web-screenshot
 
 all: build
 
@@ -74,6 +74,37 @@ package: build
 	cd $(BUILD) && cpack -G DEB
 	scripts/check-package $(BUILD)/tessary_*.deb
 
+# The browser page as a static site in $(WEB_SITE): index.html, tessary.js, tessary.wasm and the
+# icon. Debian's emscripten; its optimizer finds acorn through NODE_PATH.
+WEB_SITE ?= build-web
+WEB_BUILD ?= build-web-obj
+WEB_PORT ?= 8018
+web: deps
+	@NODE_PATH=/usr/share/nodejs emcmake cmake -S . -B $(WEB_BUILD) -G Ninja -DTESSARY_WERROR=ON \
+	  -DTESSARY_BUILD_UI=OFF -DTESSARY_BUILD_BENCH=OFF >/dev/null
+	@NODE_PATH=/usr/share/nodejs cmake --build $(WEB_BUILD) -j2
+	@web/assemble-site $(WEB_BUILD) $(WEB_SITE)
+	@ls -l $(WEB_SITE)
+
+web-serve: web
+	@echo "Tessary's page: http://127.0.0.1:$(WEB_PORT)/  (Ctrl-C stops the server)"
+	cd $(WEB_SITE) && python3 -m http.server $(WEB_PORT) --bind 127.0.0.1
+
+# The page in headless chromium against tessary-cli, then its speed figures.
+test-web: web
+	@cmake -S . -B $(BUILD) -G Ninja $(CMAKE_FLAGS) >/dev/null
+	@cmake --build $(BUILD) --target tessary-cli
+	/usr/bin/python3 web/test_page.py --site $(WEB_SITE) --cli $(BUILD)/cli/tessary-cli \
+	  --figures $(WEB_BUILD)/figures.txt
+	@cat $(WEB_BUILD)/figures.txt
+
+# docs/web.png, the page as headless chromium shows it at 1280x720 (after the tests).
+web-screenshot: web
+	@cmake -S . -B $(BUILD) -G Ninja $(CMAKE_FLAGS) >/dev/null
+	@cmake --build $(BUILD) --target tessary-cli
+	/usr/bin/python3 web/test_page.py --site $(WEB_SITE) --cli $(BUILD)/cli/tessary-cli \
+	  --screenshot docs/web.png
+
 bench: build
 	bench/run-bench $(BUILD)
 
@@ -81,4 +112,4 @@ format:
 	clang-format -i $$(git ls-files '*.cpp' '*.h')
 
 clean:
-	rm -rf $(BUILD) build-sanitize build-fuzz $(WINDOWS_BUILD)
+	rm -rf $(BUILD) build-sanitize build-fuzz $(WINDOWS_BUILD) $(WEB_SITE) $(WEB_BUILD)

@@ -1,7 +1,9 @@
 #include "notation/val2.h"
 
+#include <cerrno>
 #include <charconv>
 #include <cmath>
+#include <cstdlib>
 #include <limits>
 #include <string>
 #include <system_error>
@@ -105,6 +107,23 @@ std::optional<int32_t> ReadRadixPrefixed(const std::u32string& s, size_t from, i
 
 bool IsDigit(char32_t c) { return c >= '0' && c <= '9'; }
 
+// Reads all of `number` (plain ASCII decimal) as a double, as std::from_chars does. The browser
+// build's standard library has no floating-point from_chars; strtod reads alike there, since
+// that build never leaves the "C" locale.
+std::errc ReadDouble(const std::string& number, double* value) {
+#if defined(__EMSCRIPTEN__)
+  errno = 0;
+  char* end = nullptr;
+  *value = std::strtod(number.c_str(), &end);
+  if (end != number.c_str() + number.size()) return std::errc::invalid_argument;
+  return errno == ERANGE ? std::errc::result_out_of_range : std::errc();
+#else
+  const auto [end, ec] = std::from_chars(number.data(), number.data() + number.size(), *value);
+  if (ec == std::errc() && end != number.data() + number.size()) return std::errc::invalid_argument;
+  return ec;
+#endif
+}
+
 // Decimal form: [+-] digits [. digits] [E [+-] digits], blanks, tabs and line feeds ignored
 // anywhere, ending at the first character that cannot continue the number. Rounds to the nearest
 // integer, ties to even.
@@ -143,12 +162,12 @@ std::optional<int32_t> ReadDecimalForm(const std::u32string& text) {
   }
 
   double value = 0;
-  const auto [end, ec] = std::from_chars(number.data(), number.data() + number.size(), value);
+  const std::errc ec = ReadDouble(number, &value);
   if (ec == std::errc::result_out_of_range) {
     if (negative_exponent) return 0;  // too small to tell from zero
     return std::nullopt;
   }
-  if (ec != std::errc() || end != number.data() + number.size()) return 0;
+  if (ec != std::errc()) return 0;
   const double rounded = std::nearbyint(value);  // the default rounding mode: ties to even
   if (!(rounded >= -2147483648.0 && rounded <= 2147483647.0)) return std::nullopt;
   return static_cast<int32_t>(rounded);

@@ -1,0 +1,378 @@
+#!/usr/bin/python3
+"""The page in headless chromium: its listings against tessary-cli's, the preview's drag, its
+messages, its settings, Cancel, the range limit, and its speed figures (written to --figures)."""
+import argparse
+import base64
+import functools
+import hashlib
+import http.server
+import os
+import random
+import shutil
+import subprocess
+import sys
+import tempfile
+import threading
+import time
+import zlib
+
+from selenium import webdriver
+from selenium.webdriver.chrome.service import Service
+from selenium.webdriver.common.action_chains import ActionChains
+from selenium.webdriver.common.by import By
+from selenium.webdriver.common.keys import Keys
+
+SHAPES = ['8x8', '8x12', '16x16']
+SYNTAXES = ['classic', 'ca65', '64tass', 'acme', 'dasm', 'xa', 'pasmo', 'z80asm', 'sdas', 'gas',
+            'rgbds', 'wla-dx', 'sjasmplus', 'kickass', 'vasm', 'c']
+NO_SYMBOLS = {'c'}
+MIB16 = 16 << 20
+
+results = []
+
+
+def check(name, ok, detail=''):
+    results.append(ok)
+    print(('PASS ' if ok else 'FAIL ') + name + ('' if ok else ': ' + detail), flush=True)
+    return ok
+
+
+class Quiet(http.server.SimpleHTTPRequestHandler):
+    def log_message(self, *args):
+        pass
+
+
+def serve(site):
+    handler = functools.partial(Quiet, directory=site)
+    server = http.server.ThreadingHTTPServer(('127.0.0.1', 0), handler)
+    threading.Thread(target=server.serve_forever, daemon=True).start()
+    return server, 'http://127.0.0.1:%d/' % server.server_address[1]
+
+
+def browser(profile):
+    options = webdriver.ChromeOptions()
+    options.binary_location = shutil.which('chromium') or '/usr/bin/chromium'
+    for flag in ['--headless', '--no-sandbox', '--disable-gpu', '--disable-quic', '--no-first-run',
+                 '--disable-background-networking', '--disable-component-update', '--disable-sync',
+                 '--user-data-dir=' + profile, '--window-size=1280,720']:
+        options.add_argument(flag)
+    return webdriver.Chrome(service=Service(shutil.which('chromedriver')), options=options)
+
+
+def wait(predicate, seconds=30.0, step=0.02):
+    end = time.monotonic() + seconds
+    while time.monotonic() < end:
+        value = predicate()
+        if value:
+            return value
+        time.sleep(step)
+    return None
+
+
+def set_fields(d, values):
+    """Sets controls by id as a user would leave them, each firing its change event."""
+    d.execute_script("""
+      for (const [id, v] of Object.entries(arguments[0])) {
+        const e = document.getElementById(id);
+        if (e.type === 'checkbox') e.checked = v; else e.value = v;
+        e.dispatchEvent(new Event('change'));
+      }""", values)
+
+
+def open_input(d, path):
+    d.execute_script("document.getElementById('fileInfo').textContent = ''")
+    d.find_element(By.ID, 'file').send_keys(path)
+    wait(lambda: 'bytes' in d.find_element(By.ID, 'fileInfo').text)
+
+
+def run_page(d, seconds=120):
+    """Clicks Go! and waits for the run's end: (listing sha256 or None, size, message)."""
+    d.execute_script("document.getElementById('message').textContent = '';"
+                     "document.body.dataset.runs = (Number(document.body.dataset.runs||0)+1)")
+    d.find_element(By.ID, 'go').click()
+    wait(lambda: d.find_element(By.ID, 'go').is_enabled(), seconds)
+    message = d.find_element(By.ID, 'message').text
+    href = d.find_element(By.ID, 'download').get_attribute('href')
+    if not href:
+        return None, 0, message
+    digest = d.execute_async_script("""
+      const done = arguments[arguments.length - 1];
+      fetch(arguments[0]).then(r => r.arrayBuffer()).then(async b => {
+        const h = await crypto.subtle.digest('SHA-256', b);
+        done([[...new Uint8Array(h)].map(x => x.toString(16).padStart(2, '0')).join(''),
+              b.byteLength]);
+      });""", href)
+    return digest[0], digest[1], message
+
+
+def cli_listing(cli, path, f, out):
+    args = [cli, '--start', f['start'], '--count-from', f['countFrom'], '--shape', f['shape'],
+            '--syntax', f['syntax']]
+    if f['end']:
+        args += ['--end', f['end']]
+    if not f['hexCount']:
+        args.append('--no-labels')
+    for box in ['invert', 'vertical', 'pixels']:
+        if f[box]:
+            args.append('--' + box)
+    if f['skip']:
+        args += ['--skip', 'even' if f['even'] else 'odd']
+    if f['hexCount'] and f['syntax'] not in NO_SYMBOLS and f['labelPrefix']:
+        args += ['--label-prefix', f['labelPrefix']]
+    done = subprocess.run(args + [path, out], capture_output=True, text=True)
+    if done.returncode != 0:
+        return None, done.stderr
+    data = open(out, 'rb').read()
+    return hashlib.sha256(data).hexdigest(), len(data)
+
+
+def random_fields(rng, i, size):
+    def number(value):
+        return rng.choice(['%d' % value, '$%X' % value, '$%04x' % value, '%' + bin(value)[2:],
+                           '%d.25' % value, '%dE0' % value, '%de+00' % value])
+    start = rng.choice([0, 0, 8, 127, 128, 129, rng.randrange(0, size // 4)])
+    # Mostly a range that holds tile rows; one in six ends too soon to hold one.
+    end = rng.choice(['', '', size, size - 1, rng.randrange(start + 256, size + 1),
+                      start + rng.randrange(8, 128)])
+    return {
+        'start': number(start), 'end': '' if end == '' else number(end),
+        'countFrom': rng.choice(['$00', '0', '$7FFFFFF0', "'A", '%1010']),
+        'hexCount': rng.random() < 0.8, 'invert': rng.random() < 0.3,
+        'vertical': rng.random() < 0.4, 'skip': rng.random() < 0.4, 'even': rng.random() < 0.5,
+        'pixels': rng.random() < 0.4,
+        'shape': SHAPES[i % 3], 'syntax': SYNTAXES[i % 16],
+        'labelPrefix': rng.choice(['', '', 'font_', 'Tile']),
+    }
+
+
+def equality_tests(d, cli, work, count):
+    rng = random.Random(18)
+    listed, names_ok = 0, True
+    # Sizes at the edges of a block row, of a 16x16 tile row and of the run's 256 KiB read window.
+    sizes = [1023, 1024, 1025, 4096 + 3, (256 << 10) - 1, (256 << 10) + 1, 33333, 2048 + 127]
+    for i in range(count):
+        size = sizes[i % len(sizes)]
+        path = os.path.join(work, 'sheet%d.chr' % i)
+        with open(path, 'wb') as out:
+            out.write(bytes(rng.randrange(256) for _ in range(size)))
+        f = random_fields(rng, i, size)
+        if f['skip'] and f['vertical'] and rng.random() < 0.5:
+            f['vertical'] = False
+        open_input(d, path)
+        set_fields(d, f)
+        page = run_page(d)
+        want = cli_listing(cli, path, f, os.path.join(work, 'cli%d.H' % i))
+        shown = {k: v for k, v in f.items()}
+        if want[0] is None:
+            said = page[2].strip()
+            check('listing %d: page and tessary-cli list nothing, for the same reason' % i,
+                  page[0] is None and said != '' and said.lower() in want[1].lower(),
+                  'cli: %s page: %s %s' % (want[1], page, shown))
+        else:
+            listed += 1
+            check('listing %d matches tessary-cli (%s, %s, %d bytes)' % (i, f['shape'], f['syntax'], size),
+                  page[:2] == want, 'cli %s page %s fields %s' % (want, page, shown))
+            name = d.find_element(By.ID, 'download').get_attribute('download')
+            names_ok = names_ok and name == 'sheet%d.H' % i
+    check('%d of %d option sets listed something' % (listed, count), listed >= 20)
+    check('each download is named as the window names outputs', names_ok)
+
+
+def picture_test(d, cli, work):
+    """A two-colour PNG decoded by the browser reads as the same digits as tessary-cli's."""
+    width, height = 24, 16
+    rng = random.Random(5)
+    raw = b''.join(b'\x00' + bytes(rng.choice([0, 255]) for _ in range(width)) for _ in range(height))
+    def chunk(kind, data):
+        return (len(data).to_bytes(4, 'big') + kind + data +
+                zlib.crc32(kind + data).to_bytes(4, 'big'))
+    png = (b'\x89PNG\r\n\x1a\n' + chunk(b'IHDR', width.to_bytes(4, 'big') + height.to_bytes(4, 'big')
+           + bytes([8, 0, 0, 0, 0])) + chunk(b'IDAT', zlib.compress(raw)) + chunk(b'IEND', b''))
+    path = os.path.join(work, 'picture.png')
+    open(path, 'wb').write(png)
+    f = random_fields(random.Random(1), 0, 4096)
+    f.update({'start': '0', 'end': '', 'skip': False, 'vertical': False, 'shape': '8x8',
+              'syntax': 'classic', 'pixels': True})
+    open_input(d, path)
+    set_fields(d, f)
+    page = run_page(d)
+    want = cli_listing(cli, path, f, os.path.join(work, 'picture.H'))
+    check('a PNG picture lists as tessary-cli lists it', want[0] is not None and page[:2] == want,
+          '%s %s' % (want, page))
+
+
+def drag_test(d, work):
+    path = os.path.join(work, 'drag.chr')
+    open(path, 'wb').write(bytes(range(256)) * 16)
+    open_input(d, path)
+    set_fields(d, {'shape': '8x8', 'zoom': '3', 'start': '0', 'end': ''})
+    canvas = d.find_element(By.ID, 'preview')
+    d.execute_script("document.getElementById('scroller').scrollTop = 0")
+    # Sheet pixel (9, 1) is in the block at offset 8; (23, 9) in the third block of band 1,
+    # offset 145, in the 8x8 tile at 144 that ends at 152. Offsets are from the canvas's centre.
+    z = 3
+    cx, cy = canvas.size['width'] / 2, canvas.size['height'] / 2
+    def at(x, y):
+        return int(x * z + 1 - cx), int(y * z + 1 - cy)
+    ActionChains(d).move_to_element_with_offset(canvas, *at(9, 1)).click_and_hold() \
+        .move_to_element_with_offset(canvas, *at(23, 9)).release().perform()
+    got = (d.find_element(By.ID, 'start').get_attribute('value'),
+           d.find_element(By.ID, 'end').get_attribute('value'))
+    check('a drag on the preview fills Start and End', got == ('$0008', '$0098'), str(got))
+    tip = canvas.get_attribute('title')
+    check('the tooltip names the tile under the pointer', tip.startswith('$0090'), tip)
+
+
+def message_tests(d, work):
+    path = os.path.join(work, 'drag.chr')
+    open_input(d, path)
+    set_fields(d, {'start': '$10', 'end': '$10', 'shape': '8x8'})
+    page = run_page(d)
+    check('an empty range puts a message in #message and offers no listing',
+          page[0] is None and page[2].strip() != '', str(page))
+    set_fields(d, {'start': '0', 'end': '$20000000'})
+    page = run_page(d)
+    check('a range past 16 MiB is refused with a message', page[0] is None and '16 MiB' in page[2],
+          str(page))
+    alerts = d.execute_script("return typeof window.__alerted")
+    check('no alert box', alerts == 'undefined', alerts)
+
+
+def reload_test(d, url):
+    values = {'start': '$123', 'end': '%100000000', 'countFrom': "'A", 'hexCount': True,
+              'vertical': True, 'skip': True, 'even': True, 'invert': True, 'pixels': True,
+              'shape': '16x16', 'syntax': 'rgbds', 'labelPrefix': 'spr_', 'zoom': '6'}
+    set_fields(d, values)
+    d.get(url)
+    wait(lambda: d.find_element(By.ID, 'go').is_enabled())
+    got = d.execute_script("""
+      const out = {};
+      for (const id of Object.keys(arguments[0])) {
+        const e = document.getElementById(id);
+        out[id] = e.type === 'checkbox' ? e.checked : e.value;
+      }
+      return out;""", values)
+    check('every field survives a reload', got == values, str(got))
+
+
+def cancel_test(d, cli, work, big):
+    open_input(d, big)
+    set_fields(d, {'start': '0', 'end': '', 'shape': '8x8', 'vertical': False, 'skip': False,
+                   'pixels': True, 'syntax': 'classic', 'hexCount': True})
+    d.find_element(By.ID, 'go').click()
+    started = wait(lambda: d.execute_script(
+        "const p = document.getElementById('progress'); return p.value > 0.05 && p.value < 0.9"), 60, 0.005)
+    if not check('a big run shows progress', bool(started)):
+        return
+    t0 = time.monotonic()
+    d.find_element(By.TAG_NAME, 'body').send_keys(Keys.ESCAPE)
+    stopped = wait(lambda: d.find_element(By.ID, 'go').is_enabled(), 5, 0.005)
+    ms = (time.monotonic() - t0) * 1000
+    message = d.find_element(By.ID, 'message').text
+    in_page = float(d.execute_script("return document.body.dataset.cancelMs") or 1e9)
+    check('Esc stops a big run within 100 ms (%.0f ms from the key; %.0f ms through webdriver)'
+          % (in_page, ms), bool(stopped) and in_page <= 100 and 'ancel' in message
+          and not d.find_element(By.ID, 'download').get_attribute('href'), message)
+    # Guards against a cancel that only resets the page while the run goes on in the worker:
+    # its progress would keep arriving.
+    shown = set()
+    for _ in range(20):
+        shown.add(d.execute_script("return document.getElementById('progress').value"))
+        time.sleep(0.02)
+    check('no progress arrives after the cancel', shown == {0}, str(shown))
+    f = {'start': '0', 'end': '$400', 'countFrom': '$00', 'shape': '8x8', 'vertical': False,
+         'skip': False, 'even': False, 'pixels': False, 'syntax': 'classic', 'hexCount': True,
+         'invert': False, 'labelPrefix': ''}
+    set_fields(d, f)
+    page = run_page(d)
+    want = cli_listing(cli, big, f, os.path.join(work, 'after-cancel.H'))
+    check('the run after a cancel lists its own range', page[:2] == want, '%s %s' % (page, want))
+
+
+def speed(d, cli, work, big, url, site, figures, strict):
+    d.get(url)
+    ready = wait(lambda: d.execute_script("return document.body.dataset.readyMs"))
+    ready_ms = float(ready or 1e9)
+    check('ready within 1 s (%.0f ms)' % ready_ms, ready_ms <= 1000)
+    open_input(d, big)
+    set_fields(d, {'start': '0', 'end': '', 'countFrom': '$00', 'shape': '8x8', 'vertical': False,
+                   'skip': False, 'pixels': False, 'syntax': 'classic', 'hexCount': True,
+                   'invert': False, 'labelPrefix': ''})
+    page_s, core_ms = 1e9, 0
+    for _ in range(3):
+        page = run_page(d, 300)
+        total = float(d.execute_script("return document.body.dataset.lastTotalMs") or 1e12) / 1000
+        if total < page_s:
+            page_s = total
+            core_ms = float(d.execute_script("return document.body.dataset.lastRunMs") or 0)
+    out = os.path.join(work, 'big.H')
+    times = []
+    for _ in range(3):
+        t = time.monotonic()
+        subprocess.run([cli, big, out], check=True)
+        times.append(time.monotonic() - t)
+    native_s = min(times)
+    data = open(out, 'rb').read()
+    same = page[:2] == (hashlib.sha256(data).hexdigest(), len(data))
+    check('the 16 MiB listing equals tessary-cli\'s', same, '%s vs %d' % (page, len(data)))
+    line = '16 MiB listed in %.2f s on the page, %.2f s by tessary-cli (%.1fx)' % (
+        page_s, native_s, page_s / native_s)
+    if strict:  # a loaded machine slows the page far more than the native run
+        check(line + ', at most 3x', page_s <= 3 * native_s)
+    else:
+        print('FIGURE ' + line, flush=True)
+    wasm = os.path.getsize(os.path.join(site, 'tessary.wasm'))
+    check('the .wasm is at most 512 KiB (%d bytes)' % wasm, wasm <= 512 << 10)
+    if figures:
+        with open(figures, 'w') as f:
+            f.write('ready_ms %.0f\npage_16mib_s %.3f\nworker_run_s %.3f\nnative_16mib_s %.3f\n'
+                    'ratio %.2f\nwasm_bytes %d\nlisting_bytes %d\n' %
+                    (ready_ms, page_s, core_ms / 1000, native_s, page_s / native_s, wasm, len(data)))
+
+
+def main():
+    ap = argparse.ArgumentParser()
+    ap.add_argument('--site', required=True)
+    ap.add_argument('--cli', required=True)
+    ap.add_argument('--sets', type=int, default=26)
+    ap.add_argument('--figures', default='')
+    ap.add_argument('--strict-speed', action='store_true')
+    ap.add_argument('--screenshot', default='')
+    args = ap.parse_args()
+    server, url = serve(args.site)
+    work = tempfile.mkdtemp(prefix='tessary-web-')
+    d = browser(os.path.join(work, 'profile'))
+    try:
+        d.get(url)
+        d.execute_script("localStorage.clear(); window.alert = () => { window.__alerted = 1; }")
+        d.get(url)
+        d.execute_script("window.alert = () => { window.__alerted = 1; }")
+        check('Go! becomes enabled', bool(wait(lambda: d.find_element(By.ID, 'go').is_enabled())))
+        if args.screenshot:  # only the picture of the page, for the README
+            open_input(d, os.path.abspath('examples/font8x8.bin'))
+            set_fields(d, {'start': '$100', 'end': '$300', 'shape': '8x8', 'vertical': False,
+                           'skip': False, 'pixels': True, 'syntax': 'ca65', 'zoom': '3'})
+            run_page(d)
+            d.save_screenshot(args.screenshot)
+            return 0
+        big = os.path.join(work, 'big.chr')
+        with open(big, 'wb') as out:
+            out.write(random.Random(16).randbytes(MIB16))
+        equality_tests(d, args.cli, work, args.sets)
+        picture_test(d, args.cli, work)
+        drag_test(d, work)
+        message_tests(d, work)
+        reload_test(d, url)
+        cancel_test(d, args.cli, work, big)
+        speed(d, args.cli, work, big, url, args.site, args.figures, args.strict_speed)
+    finally:
+        d.quit()
+        server.shutdown()
+        shutil.rmtree(work, ignore_errors=True)
+    failed = results.count(False)
+    print('%d passed, %d failed' % (len(results) - failed, failed))
+    return 1 if failed else 0
+
+
+if __name__ == '__main__':
+    sys.exit(main())

@@ -1,0 +1,186 @@
+#include "web/web_session.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "run/lister.h"
+
+namespace tessary {
+namespace {
+
+// Keeps what a run hands it, and how many writes and finishes came.
+struct Collected : ListingSink {
+  void Write(std::string_view chunk) override {
+    text.append(chunk);
+    ++writes;
+  }
+  void Finish(bool w) override {
+    whole = w;
+    ++finishes;
+  }
+  std::string text;
+  int writes = 0, finishes = 0;
+  bool whole = false;
+};
+
+std::string Bytes(size_t size) {
+  std::string bytes(size, '\0');
+  for (size_t i = 0; i < size; ++i) bytes[i] = static_cast<char>((i * 131) ^ (i >> 8));
+  return bytes;
+}
+
+// The listing that the core makes on its own from `options` and `style`.
+std::string CoreListing(RunOptions options, TileStyle style, const std::string& bytes) {
+  MemFileSystem files;
+  files.files["in"] = bytes;
+  options.input_path = "in";
+  options.output_path = "out";
+  FixedStyleHost host(style);
+  EXPECT_EQ(Run(options, host, files).status, RunStatus::kDone);
+  return files.files["out"];
+}
+
+TEST(WebSessionTest, FieldsFollowTheWindowsRules) {
+  WebSession session;
+  session.SetInput("a.chr", Bytes(1024));
+  PageFields f;
+  f.even = true;  // without Skip: no meaning
+  f.hex_count = false;
+  f.label_prefix = "font_";  // without Hex Count: dropped
+  f.invert = true;
+  f.shape = Shape::k8x12;
+  session.SetFields(f);
+  EXPECT_FALSE(session.options().even);
+  EXPECT_EQ(session.options().listing.label_prefix, "");
+  EXPECT_EQ(session.options().shape, Shape::k8x12);
+  EXPECT_FALSE(session.style().labels);
+  EXPECT_TRUE(session.style().invert);
+  EXPECT_FALSE(session.options().end_text.has_value());  // an empty End: to the end of the file
+
+  f.skip = true;
+  f.hex_count = true;
+  f.end = "$200";
+  session.SetFields(f);
+  EXPECT_TRUE(session.options().even);
+  EXPECT_EQ(session.options().listing.label_prefix, "font_");
+  EXPECT_EQ(session.options().end_text, "$200");
+  f.label_prefix = "9lives";  // not a symbol's start: named, and nothing outlined
+  session.SetFields(f);
+  EXPECT_EQ(session.problem().rfind("Label prefix ", 0), 0u) << session.problem();
+  EXPECT_TRUE(session.Outlines(0, 8).empty());
+  f.syntax = Syntax::kC;  // no symbols
+  session.SetFields(f);
+  EXPECT_EQ(session.options().listing.label_prefix, "");
+  EXPECT_EQ(session.problem(), "");
+}
+
+TEST(WebSessionTest, ListsAsTheCoreDoesAcrossChunks) {
+  // Past one chunk of the listing, so the sink gets several writes, with a partial last band.
+  const std::string bytes = Bytes(96 * 1024 + 129);
+  for (const Shape shape : {Shape::k8x8, Shape::k8x12, Shape::k16x16}) {
+    WebSession session;
+    session.SetInput("sheet.bin", bytes);
+    PageFields f;
+    f.shape = shape;
+    f.pixels = true;
+    f.start = "$81";
+    f.count_from = "$7FFFFFF0";
+    session.SetFields(f);
+    Collected sink;
+    FixedStyleHost host(session.style());
+    const RunResult result = session.Convert(host, sink);
+    ASSERT_EQ(result.status, RunStatus::kDone) << result.message;
+    EXPECT_GT(sink.writes, 1);
+    EXPECT_GT(sink.text.size(), kChunkSize);
+    EXPECT_EQ(sink.finishes, 1);
+    EXPECT_TRUE(sink.whole);
+    EXPECT_EQ(sink.text, CoreListing(session.options(), session.style(), bytes));
+  }
+}
+
+TEST(WebSessionTest, ARunThatListsNothingEndsTheSinkEmpty) {
+  WebSession session;
+  session.SetInput("a.chr", Bytes(512));
+  PageFields f;
+  f.start = "$10";
+  f.end = "$10";
+  session.SetFields(f);
+  EXPECT_NE(session.problem(), "");
+  Collected sink;
+  FixedStyleHost host(session.style());
+  const RunResult result = session.Convert(host, sink);
+  EXPECT_NE(result.status, RunStatus::kDone);
+  EXPECT_NE(result.message, "");
+  EXPECT_EQ(sink.finishes, 1);
+  EXPECT_FALSE(sink.whole);
+  EXPECT_EQ(sink.text, "");
+}
+
+TEST(WebSessionTest, RefusesARangeOneBytePastTheLimit) {
+  WebSession session;
+  session.SetInput("big.chr", std::string(kMaxPageRange + 8, '\x5a'));
+  PageFields f;
+  f.end = std::to_string(kMaxPageRange);
+  session.SetFields(f);
+  EXPECT_EQ(session.problem(), "");  // exactly the limit: listed
+  f.end = std::to_string(kMaxPageRange + 1);
+  session.SetFields(f);
+  EXPECT_NE(session.problem().find("16 MiB"), std::string::npos) << session.problem();
+  Collected sink;
+  FixedStyleHost host(session.style());
+  const RunResult result = session.Convert(host, sink);
+  EXPECT_EQ(result.status, RunStatus::kFailed);
+  EXPECT_EQ(result.message, session.problem());
+  EXPECT_EQ(sink.writes + sink.finishes, 0);  // the run never started
+}
+
+TEST(WebSessionTest, PaintsTheRangeTintedAndNothingPastTheFile) {
+  WebSession session;
+  session.SetInput("a.chr", std::string(129, '\xF0'));  // one byte into the second band
+  PageFields f;
+  f.start = "8";
+  f.end = "16";
+  session.SetFields(f);
+  std::vector<uint32_t> pixels(2 * 8 * kSheetWidth, 0);
+  session.PaintBands(0, 2, pixels.data());
+  EXPECT_EQ(pixels[0], kPageInk);                            // byte 0, bit 7
+  EXPECT_EQ(pixels[4], kPagePaper);                          // byte 0, bit 3
+  EXPECT_EQ(pixels[8], kPageRangeInk);                       // byte 8: the first of the range
+  EXPECT_EQ(pixels[7 * kSheetWidth + 12], kPageRangePaper);  // byte 15: its last
+  EXPECT_EQ(pixels[16], kPageInk);                           // byte 16: past it
+  EXPECT_EQ(pixels[8 * kSheetWidth], kPageInk);              // byte 128, the file's last
+  EXPECT_EQ(pixels[9 * kSheetWidth], kPageOffSheet);         // byte 129 is not in the file
+  EXPECT_EQ(pixels[8 * kSheetWidth + 8], kPageOffSheet);
+}
+
+TEST(WebSessionTest, OutlinesTipsAndDragsComeFromTheListing) {
+  WebSession session;
+  session.SetInput("a.chr", Bytes(4096));
+  PageFields f;
+  f.start = "$80";
+  f.count_from = "$10";
+  session.SetFields(f);
+  // Band 1 holds the first tile row: 16 tiles of one rectangle each.
+  const std::vector<SheetRect> rects = session.Outlines(1, 1);
+  ASSERT_GE(rects.size(), 16u);
+  EXPECT_EQ(rects[0].x, 0);
+  EXPECT_EQ(rects[0].y, 8);
+  EXPECT_EQ(rects[0].width, 8);
+  EXPECT_EQ(session.TipAt(0x93), "$0090  ; 12");  // the third tile of the range
+  EXPECT_EQ(session.TipAt(0x10), "$0010");        // before the range
+  const ByteRange drag = session.Drag(0x91, 0x08);
+  EXPECT_EQ(drag.start, 0x08u);
+  EXPECT_EQ(drag.end, 0x98u);
+  // Guards against a drag end past what the End field can hold.
+  EXPECT_EQ(session.Drag(0, uint64_t{1} << 33).end, 0x7FFFFFFFu);
+  f.start = "$80";
+  f.end = "$84";  // too short: nothing outlined, tips name bytes
+  session.SetFields(f);
+  EXPECT_TRUE(session.Outlines(0, 4).empty());
+  EXPECT_EQ(session.TipAt(0x93), "$0093");
+}
+
+}  // namespace
+}  // namespace tessary
