@@ -5,8 +5,9 @@
 function pageMain(scriptUrl) {
   const $ = (id) => document.getElementById(id);
   const SETTINGS_KEY = 'tessary.page.settings';
-  const TEXT_FIELDS = ['start', 'end', 'countFrom', 'labelPrefix'];
-  const BOXES = ['hexCount', 'vertical', 'skip', 'even', 'invert', 'pixels'];
+  const TEXT_FIELDS = ['start', 'end', 'countFrom', 'labelPrefix', 'glyphSize', 'glyphGap',
+    'threshold'];
+  const BOXES = ['hexCount', 'vertical', 'skip', 'even', 'invert', 'pixels', 'everyTile', 'glyph'];
   const SELECTS = ['shape', 'syntax', 'zoom'];
   const SHAPES = ['8x8', '8x12', '16x16'];
   const INK_OUTLINE = 'rgba(255, 170, 0, 0.85)';
@@ -63,9 +64,13 @@ function pageMain(scriptUrl) {
   }
 
   // The window's enabling rules: Even goes with Skip; a label prefix needs Hex Count and a
-  // syntax with symbols.
+  // syntax with symbols; Glyph takes the place of Vertical, Skip, Even and the shape, and its
+  // size and gap count only while it is set.
   function applyEnabling() {
-    $('even').disabled = !$('skip').checked;
+    const glyph = $('glyph').checked;
+    for (const id of ['vertical', 'skip', 'shape']) $(id).disabled = glyph;
+    $('even').disabled = glyph || !$('skip').checked;
+    $('glyphSize').disabled = $('glyphGap').disabled = !glyph;
     const symbols = core._tessary_syntax_symbols($('syntax').selectedIndex) === 1;
     $('labelPrefix').disabled = !($('hexCount').checked && symbols);
   }
@@ -73,7 +78,8 @@ function pageMain(scriptUrl) {
   function fields() {
     const flags = ($('hexCount').checked ? 1 : 0) | ($('vertical').checked ? 2 : 0) |
       ($('skip').checked ? 4 : 0) | ($('even').checked ? 8 : 0) |
-      ($('invert').checked ? 16 : 0) | ($('pixels').checked ? 32 : 0);
+      ($('invert').checked ? 16 : 0) | ($('pixels').checked ? 32 : 0) |
+      ($('everyTile').checked ? 64 : 0) | ($('glyph').checked ? 128 : 0);
     return {
       start: $('start').value,
       end: $('end').value,
@@ -82,15 +88,15 @@ function pageMain(scriptUrl) {
       flags,
       shape: SHAPES.indexOf($('shape').value),
       syntax: $('syntax').selectedIndex,
+      glyphSize: $('glyphSize').value,
+      glyphGap: $('glyphGap').value,
+      threshold: $('threshold').value,
     };
   }
 
   // Hands the fields to the preview's core; returns why a run would list nothing, or ''.
   function planFields() {
-    const f = fields();
-    return core.ccall('tessary_fields', 'string',
-      ['string', 'string', 'string', 'string', 'number', 'number', 'number'],
-      [f.start, f.end, f.countFrom, f.labelPrefix, f.flags, f.shape, f.syntax]);
+    return coreFields(core, fields());
   }
 
   function fieldsChanged() {

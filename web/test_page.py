@@ -27,6 +27,9 @@ SYNTAXES = ['classic', 'ca65', '64tass', 'acme', 'dasm', 'xa', 'pasmo', 'z80asm'
             'rgbds', 'wla-dx', 'sjasmplus', 'kickass', 'vasm', 'c']
 NO_SYMBOLS = {'c'}
 MIB16 = 16 << 20
+# The page's Glyph gap in the number notation, as the window reads it; --glyph-gap takes decimal.
+GLYPH_GAPS = {'0': '0', '1': '1', '$3': '3', '%101': '5', '64': '64'}
+PLAIN_FORMAT_ROW = {'everyTile': False, 'glyph': False, 'threshold': '0'}
 
 results = []
 
@@ -106,16 +109,24 @@ def run_page(d, seconds=120):
 
 
 def cli_listing(cli, path, f, out):
-    args = [cli, '--start', f['start'], '--count-from', f['countFrom'], '--shape', f['shape'],
-            '--syntax', f['syntax']]
+    glyph = f.get('glyph', False)
+    args = [cli, '--start', f['start'], '--count-from', f['countFrom'], '--syntax', f['syntax']]
+    if glyph:  # the page's Glyph takes the place of the shape, Vertical and Skip
+        args += ['--glyph', f['glyphSize'], '--glyph-gap', GLYPH_GAPS[f['glyphGap']]]
+    else:
+        args += ['--shape', f['shape']]
+    if f.get('everyTile'):
+        args.append('--every-tile')
+    if f.get('threshold', '0') not in ('0', ''):
+        args += ['--threshold', f['threshold']]
     if f['end']:
         args += ['--end', f['end']]
     if not f['hexCount']:
         args.append('--no-labels')
-    for box in ['invert', 'vertical', 'pixels']:
+    for box in ['invert', 'pixels'] + ([] if glyph else ['vertical']):
         if f[box]:
             args.append('--' + box)
-    if f['skip']:
+    if f['skip'] and not glyph:
         args += ['--skip', 'even' if f['even'] else 'odd']
     if f['hexCount'] and f['syntax'] not in NO_SYMBOLS and f['labelPrefix']:
         args += ['--label-prefix', f['labelPrefix']]
@@ -145,8 +156,19 @@ def random_fields(rng, i, size):
     }
 
 
+def format_row_fields(rng, i):
+    """Every tile, and in every third set a glyph shape and gap (the tile boxes left as they are,
+    which the page then disables), in the number notation; the threshold has no effect here."""
+    return {'everyTile': rng.random() < 0.5, 'glyph': i % 3 == 1,
+            'glyphSize': rng.choice(['8x16', '16x16', '24x21', '32x8', '8x1', '16X64', '8x8']),
+            'glyphGap': rng.choice(['0'] + sorted(GLYPH_GAPS)),
+            'threshold': rng.choice(['0', '1', '128', '255'])}
+
+
 def equality_tests(d, cli, work, count):
     rng = random.Random(18)
+    format_rng = random.Random(81)
+    glyphs = 0
     listed, names_ok = 0, True
     # Sizes at the edges of a block row, of a 16x16 tile row and of the run's 256 KiB read window.
     sizes = [1023, 1024, 1025, 4096 + 3, (256 << 10) - 1, (256 << 10) + 1, 33333, 2048 + 127]
@@ -158,47 +180,68 @@ def equality_tests(d, cli, work, count):
         f = random_fields(rng, i, size)
         if f['skip'] and f['vertical'] and rng.random() < 0.5:
             f['vertical'] = False
+        f.update(format_row_fields(format_rng, i))
         open_input(d, path)
         set_fields(d, f)
         page = run_page(d)
         want = cli_listing(cli, path, f, os.path.join(work, 'cli%d.H' % i))
         shown = {k: v for k, v in f.items()}
         if want[0] is None:
-            said = page[2].strip()
+            # The page names its box where tessary-cli names its option.
+            said = page[2].strip().replace('"Every tile"', '--every-tile')
             check('listing %d: page and tessary-cli list nothing, for the same reason' % i,
                   page[0] is None and said != '' and said.lower() in want[1].lower(),
                   'cli: %s page: %s %s' % (want[1], page, shown))
         else:
             listed += 1
-            check('listing %d matches tessary-cli (%s, %s, %d bytes)' % (i, f['shape'], f['syntax'], size),
+            glyphs += f['glyph']
+            shape = 'glyph ' + f['glyphSize'] if f['glyph'] else f['shape']
+            check('listing %d matches tessary-cli (%s, %s, %d bytes)' % (i, shape, f['syntax'], size),
                   page[:2] == want, 'cli %s page %s fields %s' % (want, page, shown))
             name = d.find_element(By.ID, 'download').get_attribute('download')
             names_ok = names_ok and name == 'sheet%d.H' % i
-    check('%d of %d option sets listed something' % (listed, count), listed >= 20)
+    check('%d of %d option sets listed something, %d of them glyphs' % (listed, count, glyphs),
+          listed >= 20 and glyphs >= 5)
     check('each download is named as the window names outputs', names_ok)
+    set_fields(d, PLAIN_FORMAT_ROW)
 
 
 def picture_test(d, cli, work):
-    """A two-colour PNG decoded by the browser reads as the same digits as tessary-cli's."""
+    """PNG pictures decoded by the browser read as the same digits as tessary-cli's: two colours,
+    and four greys split at the Threshold field's value."""
     width, height = 24, 16
     rng = random.Random(5)
-    raw = b''.join(b'\x00' + bytes(rng.choice([0, 255]) for _ in range(width)) for _ in range(height))
     def chunk(kind, data):
         return (len(data).to_bytes(4, 'big') + kind + data +
                 zlib.crc32(kind + data).to_bytes(4, 'big'))
-    png = (b'\x89PNG\r\n\x1a\n' + chunk(b'IHDR', width.to_bytes(4, 'big') + height.to_bytes(4, 'big')
-           + bytes([8, 0, 0, 0, 0])) + chunk(b'IDAT', zlib.compress(raw)) + chunk(b'IEND', b''))
-    path = os.path.join(work, 'picture.png')
-    open(path, 'wb').write(png)
+    def png(levels):
+        raw = b''.join(b'\x00' + bytes(rng.choice(levels) for _ in range(width))
+                       for _ in range(height))
+        return (b'\x89PNG\r\n\x1a\n' + chunk(b'IHDR', width.to_bytes(4, 'big') +
+                height.to_bytes(4, 'big') + bytes([8, 0, 0, 0, 0])) +
+                chunk(b'IDAT', zlib.compress(raw)) + chunk(b'IEND', b''))
     f = random_fields(random.Random(1), 0, 4096)
     f.update({'start': '0', 'end': '', 'skip': False, 'vertical': False, 'shape': '8x8',
-              'syntax': 'classic', 'pixels': True})
-    open_input(d, path)
-    set_fields(d, f)
-    page = run_page(d)
-    want = cli_listing(cli, path, f, os.path.join(work, 'picture.H'))
-    check('a PNG picture lists as tessary-cli lists it', want[0] is not None and page[:2] == want,
-          '%s %s' % (want, page))
+              'syntax': 'classic', 'pixels': True}, **PLAIN_FORMAT_ROW)
+    # Two colours; four greys split at a threshold; the same greys with none, which both refuse.
+    for name, levels, threshold in [('two', [0, 255], '0'), ('greys', [0, 90, 170, 255], '100'),
+                                    ('greys-none', [0, 90, 170, 255], '0')]:
+        path = os.path.join(work, name + '.png')
+        open(path, 'wb').write(png(levels))
+        f['threshold'] = threshold
+        open_input(d, path)
+        set_fields(d, f)
+        page = run_page(d)
+        want = cli_listing(cli, path, f, os.path.join(work, name + '.H'))
+        if name == 'greys-none':
+            check('a PNG picture of four greys and no threshold lists nothing, with a message',
+                  want[0] is None and page[0] is None and page[2].strip() != '',
+                  '%s %s' % (want, page))
+        else:
+            check('a %s PNG picture (threshold %s) lists as tessary-cli lists it'
+                  % (name, threshold), want[0] is not None and page[:2] == want,
+                  '%s %s' % (want, page))
+    set_fields(d, PLAIN_FORMAT_ROW)
 
 
 def drag_test(d, work):
@@ -234,6 +277,15 @@ def message_tests(d, work):
     page = run_page(d)
     check('a range past 16 MiB is refused with a message', page[0] is None and '16 MiB' in page[2],
           str(page))
+    set_fields(d, {'end': '', 'glyph': True, 'glyphSize': '12x8'})
+    page = run_page(d)
+    check('a size that is no glyph shape puts a message in #message',
+          page[0] is None and 'Glyph "12x8" is no glyph shape' in page[2], str(page))
+    set_fields(d, {'glyphSize': '8x16', 'glyphGap': '65537'})
+    page = run_page(d)
+    check('a glyph gap past its range puts a message in #message',
+          page[0] is None and 'Glyph gap "65537"' in page[2], str(page))
+    set_fields(d, dict(PLAIN_FORMAT_ROW, glyphGap='0'))
     alerts = d.execute_script("return typeof window.__alerted")
     check('no alert box', alerts == 'undefined', alerts)
 
@@ -241,7 +293,9 @@ def message_tests(d, work):
 def reload_test(d, url):
     values = {'start': '$123', 'end': '%100000000', 'countFrom': "'A", 'hexCount': True,
               'vertical': True, 'skip': True, 'even': True, 'invert': True, 'pixels': True,
-              'shape': '16x16', 'syntax': 'rgbds', 'labelPrefix': 'spr_', 'zoom': '6'}
+              'shape': '16x16', 'syntax': 'rgbds', 'labelPrefix': 'spr_', 'zoom': '6',
+              'everyTile': True, 'glyph': True, 'glyphSize': '24x21', 'glyphGap': '$1',
+              'threshold': '77'}
     set_fields(d, values)
     d.get(url)
     wait(lambda: d.find_element(By.ID, 'go').is_enabled())
@@ -253,6 +307,12 @@ def reload_test(d, url):
       }
       return out;""", values)
     check('every field survives a reload', got == values, str(got))
+    # Glyph restored on load disables the boxes it takes the place of, and its fields count.
+    disabled = d.execute_script("return ['vertical', 'skip', 'even', 'shape', 'glyphSize']"
+                                ".map(id => document.getElementById(id).disabled)")
+    check('a restored Glyph disables Vertical, Skip, Even and the shape',
+          disabled == [True, True, True, True, False], str(disabled))
+    set_fields(d, PLAIN_FORMAT_ROW)
 
 
 def cancel_test(d, cli, work, big):

@@ -5,8 +5,11 @@
 #include <limits>
 #include <utility>
 
+#include "notation/val2.h"
+#include "notation/whole_number.h"
 #include "run/box_values.h"
 #include "run/listing_walk.h"
+#include "run/quoted.h"
 
 namespace tessary {
 namespace {
@@ -31,6 +34,35 @@ class SinkOutput : public OutputFile {
  private:
   ListingSink* sink_;
 };
+
+// A whole number from 0 to `most` in the number notation, or why `text` is none: "<name>
+// "<text>" is no whole number from 0 to <most>", with the notation's hint when it has one.
+std::optional<int32_t> WholeField(const std::string& name, const std::string& text, int32_t most,
+                                  std::string* problem) {
+  const std::optional<std::string> hint = WholeNumberProblem(text);
+  const std::optional<int32_t> value = Val2(text);
+  if (hint || !value || *value < 0 || *value > most) {
+    *problem = name + " " + Quoted(text) + " is no whole number from 0 to " + std::to_string(most) +
+               (hint ? "; it " + *hint : "");
+    return std::nullopt;
+  }
+  return value;
+}
+
+// The glyph shape and gap of the Glyph fields, as the window reads its own, or why they name none.
+std::optional<GlyphShape> GlyphOf(const PageFields& fields, std::string* problem) {
+  std::optional<GlyphShape> glyph = GlyphNamed(fields.glyph_size);
+  if (!glyph) {
+    *problem = "Glyph " + Quoted(fields.glyph_size) +
+               " is no glyph shape; write WxH, W 8, 16, 24 or 32 and H 1 to 64 (8x16, 24x21)";
+    return std::nullopt;
+  }
+  const std::optional<int32_t> gap =
+      WholeField("Glyph gap", fields.glyph_gap, kMaxGlyphGap, problem);
+  if (!gap) return std::nullopt;
+  glyph->gap = *gap;
+  return glyph;
+}
 
 }  // namespace
 
@@ -80,12 +112,22 @@ void WebSession::SetFields(const PageFields& fields) {
   if (fields.hex_count && ProfileOf(fields.syntax).symbol_tail) {
     options_.listing.label_prefix = fields.label_prefix;
   }
+  options_.every_tile = fields.every_tile;
+  options_.every_tile_name = "\"Every tile\"";
+  std::string refusal;
+  if (fields.glyph) options_.glyph = GlyphOf(fields, &refusal);
+  // An emptied Threshold field counts as its least value, as the window's spin box has no empty.
+  const std::string threshold_text = fields.threshold.empty() ? "0" : fields.threshold;
+  if (const auto threshold = WholeField("Threshold", threshold_text, 255, &refusal))
+    options_.threshold = *threshold;
 
   plan_ = PlanRange(options_, InputSize());
-  problem_ = plan_.problem;
   tiles_.reset();
+  refused_ = !refusal.empty();
+  problem_ = refused_ ? refusal : plan_.problem;
   if (!problem_.empty()) return;
   if (plan_.length > kMaxPageRange) {
+    refused_ = true;
     problem_ = "The range holds " + std::to_string(plan_.length) +
                " bytes; the page lists at most 16 MiB (16777216 bytes) at a time";
     return;
@@ -95,11 +137,12 @@ void WebSession::SetFields(const PageFields& fields) {
     problem_ = "Label prefix " + *bad;
     return;
   }
+  if (options_.glyph) return;
   tiles_.emplace(WalkChoiceOf(options_), plan_.length);
 }
 
 RunResult WebSession::Convert(RunHost& host, ListingSink& sink) {
-  if (plan_.length > kMaxPageRange) {
+  if (refused_) {
     RunResult refused;
     refused.status = RunStatus::kFailed;
     refused.message = problem_;

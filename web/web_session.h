@@ -20,7 +20,8 @@
 namespace tessary {
 
 // The page's controls as the user left them. The boxes follow the window's rules: Even counts
-// only with Skip, the label prefix only with Hex Count and a syntax that has symbols.
+// only with Skip, the label prefix only with Hex Count and a syntax that has symbols, the glyph
+// size and gap only with Glyph (which the run takes instead of Vertical, Skip and the shape).
 struct PageFields {
   std::string start = "0";
   std::string end;  // empty: the range ends with the file
@@ -34,6 +35,11 @@ struct PageFields {
   Syntax syntax = Syntax::kClassic;
   bool pixels = false;
   std::string label_prefix;
+  bool every_tile = false;
+  bool glyph = false;
+  std::string glyph_size = "8x16";  // WxH, as GlyphNamed reads it
+  std::string glyph_gap = "0";      // a whole number from 0 to kMaxGlyphGap
+  std::string threshold = "0";      // a whole number from 0 (two colours only) to 255
 };
 
 // The most bytes a range may hold on the page: the input and its listing (some 20 to 40 times
@@ -69,18 +75,20 @@ class WebSession {
   const RunOptions& options() const { return options_; }
   // The labels and invert that the host of a run hands it as its style.
   TileStyle style() const { return style_; }
-  // Why a run would list nothing, or why the page refuses the range (too large); "" otherwise.
+  // Why a run would list nothing, or why the page refuses the run (a range too large, glyph
+  // fields that name no glyph shape, a threshold out of 0 to 255); "" otherwise.
   const std::string& problem() const { return problem_; }
 
-  // Runs with the last fields, the listing going to `sink`. A range that the page refuses fails
-  // before the run with problem() as the message (and `sink` hears nothing).
+  // Runs with the last fields, the listing going to `sink`. A run that the page refuses fails
+  // before it starts with problem() as the message (and `sink` hears nothing).
   RunResult Convert(RunHost& host, ListingSink& sink);
 
   // Paints `bands` bands of the sheet from band `first_band` on into `pixels` (128 across, 8
   // rows a band), tinting the range; what lies past the file gets kPageOffSheet.
   void PaintBands(uint64_t first_band, int bands, uint32_t* pixels) const;
   // The outlines of the listed tiles that may show in those bands (and cover none of the
-  // bands above them when they start two tile rows up); empty when the run would list nothing.
+  // bands above them when they start two tile rows up); empty when the run would list nothing,
+  // and for glyphs, which the page's sheet does not lay out.
   std::vector<SheetRect> Outlines(uint64_t first_band, int bands) const;
   // What the tooltip over file byte `offset` says: the offset of the listed tile's first byte
   // that holds it and its label line, or the byte's own offset.
@@ -102,8 +110,9 @@ class WebSession {
   RunOptions options_;
   TileStyle style_;
   RangePlan plan_;
-  std::optional<ListedTiles> tiles_;  // set when the run would list from the range
+  std::optional<ListedTiles> tiles_;  // set when the run would list 8x8 to 16x16 tiles
   std::string problem_;
+  bool refused_ = false;  // the page refuses the run: problem_ says why
 };
 
 // "$0ABC": an offset as the tips show it, four hexadecimal digits at least.

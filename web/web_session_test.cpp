@@ -136,6 +136,67 @@ TEST(WebSessionTest, RefusesARangeOneBytePastTheLimit) {
   EXPECT_EQ(sink.writes + sink.finishes, 0);  // the run never started
 }
 
+TEST(WebSessionTest, EveryTileGlyphAndThresholdAsTheWindowReadsThem) {
+  const std::string bytes = Bytes(1000);  // 1000 = 62 glyphs of 16 bytes and a partial one
+  WebSession session;
+  session.SetInput("font.bin", bytes);
+  PageFields f;
+  f.glyph_size = "nonsense";  // without Glyph: not read
+  f.threshold = "";           // emptied: the least value
+  session.SetFields(f);
+  EXPECT_EQ(session.problem(), "");
+  Collected sink;
+  FixedStyleHost host(session.style());
+  const RunResult tiles = session.Convert(host, sink);
+  ASSERT_EQ(tiles.status, RunStatus::kDone);
+  // The note on the partial block row names the page's box.
+  EXPECT_NE(tiles.note.find("\"Every tile\""), std::string::npos) << tiles.note;
+  f.every_tile = true;
+  session.SetFields(f);
+  EXPECT_TRUE(session.options().every_tile);
+  EXPECT_FALSE(session.options().glyph.has_value());
+  EXPECT_EQ(session.options().threshold, 0);
+  EXPECT_FALSE(session.Outlines(0, 8).empty());
+
+  // Glyph takes the place of the tile boxes, which keep their values as the window's do.
+  f.glyph = true;
+  f.glyph_size = "8X16";
+  f.glyph_gap = "$3";
+  f.threshold = "%11111111";
+  f.vertical = f.skip = true;
+  f.start = "1";
+  session.SetFields(f);
+  EXPECT_EQ(session.problem(), "");
+  EXPECT_EQ(session.options().glyph, (GlyphShape{8, 16, 3}));
+  EXPECT_EQ(session.options().threshold, 255);
+  EXPECT_TRUE(session.Outlines(0, 8).empty());  // the sheet does not lay glyphs out
+  EXPECT_EQ(session.TipAt(17), "$0011");
+  sink = Collected();
+  ASSERT_EQ(session.Convert(host, sink).status, RunStatus::kDone);
+  RunOptions plain = session.options();
+  plain.vertical = plain.skip = false;
+  EXPECT_EQ(sink.text, CoreListing(plain, session.style(), bytes));
+
+  // Each field one step past its range refuses the run before it starts, naming the field.
+  const std::pair<std::string PageFields::*, const char*> wrong[] = {
+      {&PageFields::glyph_size, "8x65"}, {&PageFields::glyph_size, "12x8"},
+      {&PageFields::glyph_gap, "65537"}, {&PageFields::glyph_gap, "-1"},
+      {&PageFields::threshold, "256"},   {&PageFields::threshold, "-1"}};
+  for (const auto& [field, text] : wrong) {
+    PageFields bad = f;
+    bad.*field = text;
+    session.SetFields(bad);
+    EXPECT_EQ(session.problem().rfind(field == &PageFields::threshold ? "Threshold " : "Glyph ", 0),
+              0u)
+        << text << ": " << session.problem();
+    Collected none;
+    const RunResult result = session.Convert(host, none);
+    EXPECT_EQ(result.status, RunStatus::kFailed) << text;
+    EXPECT_EQ(result.message, session.problem());
+    EXPECT_EQ(none.writes + none.finishes, 0);
+  }
+}
+
 TEST(WebSessionTest, PaintsTheRangeTintedAndNothingPastTheFile) {
   WebSession session;
   session.SetInput("a.chr", std::string(129, '\xF0'));  // one byte into the second band

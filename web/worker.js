@@ -24,6 +24,16 @@ function withBytes(core, bytes, use) {
   }
 }
 
+// Hands the page's fields (as the page's fields() gives them) to the core; returns why a run
+// would list nothing, or why the page refuses it, or ''.
+function coreFields(core, f) {
+  return core.ccall('tessary_fields', 'string',
+    ['string', 'string', 'string', 'string', 'number', 'number', 'number', 'string', 'string',
+      'string'],
+    [f.start, f.end, f.countFrom, f.labelPrefix, f.flags, f.shape, f.syntax, f.glyphSize,
+      f.glyphGap, f.threshold]);
+}
+
 // Lists a small made-up sheet in every shape, its listing dropped, so that the browser has
 // compiled the listing code at full speed before the first real run.
 function warmUp(core) {
@@ -33,9 +43,9 @@ function warmUp(core) {
   core._tessary_picture(0, 0, 0);
   for (let round = 0; round < 4; ++round) {
     for (let shape = 0; shape < 3; ++shape) {
-      core.ccall('tessary_fields', 'number',
-        ['string', 'string', 'string', 'string', 'number', 'number', 'number'],
-        ['0', '', '$00', '', 1 | (round & 1 ? 32 : 0), shape, 0]);
+      coreFields(core, { start: '0', end: '', countFrom: '$00', labelPrefix: '',
+        flags: 1 | (round & 1 ? 32 : 0), shape, syntax: 0, glyphSize: '8x16', glyphGap: '0',
+        threshold: '0' });
       core._tessary_convert();
     }
   }
@@ -70,7 +80,6 @@ function workerMain() {
       return;
     }
     if (job.type !== 'run') return;
-    const f = job.fields;
     withBytes(core, new Uint8Array(job.bytes), (at) =>
       core.ccall('tessary_input', null, ['string', 'number', 'number'],
         [job.name, at, job.bytes.byteLength]));
@@ -80,9 +89,7 @@ function workerMain() {
     } else {
       core._tessary_picture(0, 0, 0);
     }
-    core.ccall('tessary_fields', 'number',
-      ['string', 'string', 'string', 'string', 'number', 'number', 'number'],
-      [f.start, f.end, f.countFrom, f.labelPrefix, f.flags, f.shape, f.syntax]);
+    coreFields(core, job.fields);
     const started = performance.now();
     listing = null;
     const status = core._tessary_convert();
