@@ -1,7 +1,7 @@
 #include "cli/arguments.h"
 
-#include <charconv>
 
+#include "notation/val2.h"
 #include "notation/whole_number.h"
 #include "run/quoted.h"
 #include "tiles/syntax.h"
@@ -33,18 +33,16 @@ const OptionName* Known(const std::string& name) {
   return nullptr;
 }
 
-// Reads the whole number `value` of option `name` into `*out`; the usage error when it is not
-// one from `low` to `high`.
+// Reads the whole number `value` of option `name`, in the number notation, into `*out`; the
+// usage error when it is not one from `low` to `high`.
 std::optional<std::string> ReadWhole(const std::string& name, const std::string& value, int low,
                                      int high, int* out) {
-  int number = 0;
-  const char* end = value.data() + value.size();
-  const auto [stop, ec] = std::from_chars(value.data(), end, number);
-  if (ec != std::errc() || stop != end || number < low || number > high) {
+  const std::optional<int32_t> number = Val2(value);
+  if (WholeNumberProblem(value) || !number || *number < low || *number > high) {
     return name + " takes a whole number from " + std::to_string(low) + " to " +
            std::to_string(high) + ", not " + Quoted(value);
   }
-  *out = number;
+  *out = *number;
   return std::nullopt;
 }
 

@@ -54,7 +54,7 @@ def listing(data, flags):
         elif arg == "--label-prefix": prefix = next(args)
         elif arg == "--every-tile": every = True
         elif arg == "--glyph": glyph = tuple(int(n) for n in next(args).split("x"))
-        elif arg == "--glyph-gap": gap = int(next(args))
+        elif arg == "--glyph-gap": gap = number(next(args))
         elif arg == "--unique": unique = True
         elif arg == "--map": next(args); cell_map = True
         else: raise SystemExit("unknown flag " + arg)
