@@ -145,38 +145,6 @@ TEST_F(UniqueMapTest, EveryCellNumberedAcrossBatchesFilesAndPipes) {
   }
 }
 
-// A raw font whose blank cells repeat: the listing holds the blank once, numbered from the
-// first tile number, and a map without --unique numbers every cell as listed.
-TEST_F(UniqueMapTest, RawFontWithRepeatedBlanksAndCountFrom) {
-  const std::string blank(8, '\0'), a("\x18\x24\x42\x7E\x42\x42\x42\0", 8), b(8, '\x7C');
-  files.files["in.bin"] = blank + a + blank + blank + b + a + blank;
-  options.tile_number_text = "$F0";
-  options.map = false;  // --unique alone takes the cells of a partial block row too
-  RunResult result = Go();
-  ASSERT_EQ(result.status, RunStatus::kDone) << result.message;
-  EXPECT_TRUE(host.tiles_of_cells.empty());
-  const std::string listing = files.files["out.asm"];
-  EXPECT_EQ(listing.substr(0, 6), "; F0\r\n");
-  EXPECT_EQ(listing.find("; F1"), 6 + 8 * 16u);
-  EXPECT_EQ(listing.find("; F2"), 2 * (6 + 8 * 16u));
-  EXPECT_EQ(listing.find("; F3"), std::string::npos);
-  EXPECT_EQ(listing.substr(134 + 6 + 16, 16), " .db %00100100\r\n");  // a's second row
-  EXPECT_TRUE(host.tiles.listed == blank + a + b);
-  options.map = true;
-  host = Recorder();
-  ASSERT_EQ(Go().status, RunStatus::kDone);
-  EXPECT_EQ(host.tiles_of_cells, (std::vector<int32_t>{0xF0, 0xF1, 0xF0, 0xF0, 0xF2, 0xF1, 0xF0}));
-  EXPECT_EQ(files.files["out.asm"], listing);
-
-  host = Recorder();
-  options.unique = false;
-  options.tile_number_text = "$E0";
-  result = Go();
-  ASSERT_EQ(result.status, RunStatus::kDone) << result.message;
-  EXPECT_EQ(host.tiles_of_cells, (std::vector<int32_t>{0xE0, 0xE1, 0xE2, 0xE3, 0xE4, 0xE5, 0xE6}));
-  EXPECT_EQ(result.tiles, 7);  // the partial block row is listed whole
-}
-
 // Guards against a map entry past $FF: refused before any file is made, or, from a pipe whose
 // count shows only on the way, the outputs put back; the message counts every number needed.
 TEST_F(UniqueMapTest, NumbersPastAByteAreRefusedWithoutAFileLeft) {
