@@ -41,22 +41,6 @@ TEST(GlyphTest, GlyphsInCountsWholeGlyphsOnly) {
   EXPECT_EQ(GlyphsIn(sprite, -5), 0);
 }
 
-// A row several bytes wide keeps them on one line, each with the row head's prefix.
-TEST(GlyphTest, WideRowsInSeveralSyntaxes) {
-  const SourceSlice slice(std::string("\x81\x42\xF0\x0F\x55\xAA", 6));
-  EXPECT_EQ(Emit(ListingFormat({Syntax::kClassic, true, ""}), slice, 0, {24, 2, 0}),
-            "; 0A\r\n"
-            " .db %10000001,%01000010,%11110000 ; #......#.#....#.####....\r\n"
-            " .db %00001111,%01010101,%10101010 ; ....####.#.#.#.##.#.#.#.\r\n");
-  EXPECT_EQ(Emit(ListingFormat({Syntax::kGas, false, "g_"}), slice, 2, {32, 1, 0}),
-            "g_0A:\r\n .byte 0b11110000,0b00001111,0b01010101,0b10101010\r\n");
-  EXPECT_EQ(Emit(ListingFormat({Syntax::kC, true, ""}), slice, 4, {16, 1, 0}, {true, true}),
-            "/* 0A */\r\n0xAA,0x55, /* #.#.#.#..#.#.#.# */\r\n");
-  // Bytes past the slice read as 0.
-  EXPECT_EQ(Emit(ListingFormat({Syntax::kClassic, false, ""}), slice, 5, {8, 2, 0}, {false, false}),
-            "\r\n .db %10101010\r\n .db %00000000\r\n");
-}
-
 // An 8x8 glyph is DoTile's tile, and a 16x16 glyph of the same rows is Do1616Tile's, in every
 // syntax, with and without pixels and inversion.
 TEST(GlyphTest, AgreesWithTheBlockEmitters) {
