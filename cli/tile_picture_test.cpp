@@ -133,26 +133,6 @@ std::string Compare(const std::string& path, const std::vector<std::string>& wan
   return problem;
 }
 
-TEST(TilePictureTest, UsageErrors) {
-  const struct {
-    std::vector<std::string> args;
-    std::string error;
-  } cases[] = {
-      {{"--png-columns", "0", "--png", "p", "a", "b"},
-       "--png-columns takes a whole number from 1 to 1024, not \"0\""},
-      {{"--png-scale=17", "--png", "p", "a", "b"},
-       "--png-scale takes a whole number from 1 to 16, not \"17\""},
-      {{"--png-scale", "2x", "a", "b"},
-       "--png-scale takes a whole number from 1 to 16, not \"2x\""},
-      {{"--png-columns", "5", "a", "b"}, "--png-columns goes with --png"},
-      {{"--png=", "a", "b"}, "--png needs a file name"},
-  };
-  for (const auto& c : cases) {
-    CliRequest r;
-    EXPECT_EQ(ParseCliArgs(c.args, &r).value_or("(accepted)"), c.error);
-  }
-}
-
 // Every case runs in a folder holding in.bin, 600 KiB of random bytes; "$T" is tessary-cli.
 TEST(TilePictureTest, ShowsTheListedTiles) {
   const struct {
