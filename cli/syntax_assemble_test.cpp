@@ -117,16 +117,8 @@ std::vector<Spelled> Classic() {
 // other bytes, and against symbols that do not name their tiles.
 TEST(SyntaxAssembleTest, EachAssemblerReadsTheBytesTheClassicListingSpells) {
   const std::vector<Spelled> classic = Classic();
-  const std::string in = Input();
-  ASSERT_EQ(classic[0].bytes, in.substr(0, 1024));  // the first segment is the slice as is
-  // The glyph segments spell their glyphs' bytes as they lie in the input, gaps left out.
-  EXPECT_TRUE(classic[8].bytes == in.substr(4, 62 * 16));
-  std::string inverted = in.substr(0, 1024);
-  for (char& c : inverted) c = static_cast<char>(~c);
-  EXPECT_TRUE(classic[9].bytes == inverted);
-  std::string sprites;
-  for (size_t at = 0; at + 63 <= 1100; at += 64) sprites += in.substr(at, 63);
-  EXPECT_TRUE(classic[10].bytes == sprites);
+  // The first segment is the slice as is; the golden cases check what the others spell.
+  ASSERT_EQ(classic[0].bytes, Input().substr(0, 1024));
   std::string bytes;
   for (const Spelled& s : classic) bytes += s.bytes;
 

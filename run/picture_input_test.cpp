@@ -101,9 +101,6 @@ TEST_F(PictureTest, CellsInReadingOrderCompletedWithPaper) {
   ASSERT_FALSE(opened.error) << opened.problem;
   EXPECT_EQ(ReadAll(*opened.input, ""), want);
   EXPECT_EQ(*opened.input->Size(), 128u);
-  EXPECT_EQ(opened.picture->width(), 13u);
-  EXPECT_EQ(opened.picture->height(), 9u);
-  EXPECT_EQ(opened.picture->cells(), 4u);
   uint32_t x = 0, y = 0;
   EXPECT_TRUE(opened.picture->CellCorner(31, &x, &y));
   EXPECT_EQ(std::pair(x, y), std::pair(8u, 8u));
@@ -278,21 +275,6 @@ TEST_F(PictureTest, ReadsAcrossBandsAndBack) {
     EXPECT_EQ(std::pair(x, y), std::pair(16u, 16u));
     EXPECT_FALSE(opened.picture->CellCorner(72, &x, &y));
   }
-}
-
-// What tessary-cli --png draws of a range (16 tiles a row, each one pixel row per byte) reads
-// back as that range.
-TEST_F(PictureTest, SheetOfTilesReadsBackAsItsBytes) {
-  std::string bytes(640, '\0');
-  std::mt19937 random(5);
-  for (char& c : bytes) c = static_cast<char>(random());
-  TestPng sheet{128, 40, 1, 0};
-  sheet.samples.resize(128 * 40);
-  for (size_t i = 0; i < bytes.size(); ++i) {
-    const size_t tile = i / 8, x0 = tile % 16 * 8, y = tile / 16 * 8 + i % 8;
-    for (int b = 0; b < 8; ++b) sheet.samples[y * 128 + x0 + b] = (bytes[i] >> (7 - b) & 1) == 0;
-  }
-  EXPECT_EQ(Cells(sheet.File()), bytes);
 }
 
 // Anything but a PNG file reads as it is: a file through the same input, a stream with the
