@@ -213,8 +213,6 @@ const ShellCase kShellCases[] = {
     {": >e.bin; $T --end 8 e.bin out.asm", 1, "input file \"e.bin\" is empty; nothing to list",
      "keep"},
     {"cp in.bin ./-x; $T -- -x out.asm", 0, "", "@"},
-    {"$T 'Click on *' out.asm", 1,
-     "cannot open input file \"Click on *\": No such file or directory", "keep"},
     {"ln in.bin hard.bin; $T in.bin hard.bin", 1,
      "output file \"hard.bin\" is the input file; choose another output file", nullptr},
     // Regression: standard output appended to the input file was not refused.
@@ -258,7 +256,6 @@ const ShellCase kShellCases[] = {
     {"mkfifo p; cat in.bin >p & $T p out.asm", 0, "", "@"},
     {"stop INT 0.2 $T - out.asm < <(sleep 1)", 1, "cancelled; nothing was written", "keep"},
     {"mkfifo p; stop INT 0.2 $T p out.asm", 1, "cancelled; nothing was written", "keep"},
-    {"$T . out.asm", 1, "cannot open input file \".\": Is a directory", "keep"},
     // Regression: a signal did not end a run blocked on a FIFO with no reader or a full pipe.
     {"mkfifo fifo; stop INT 0.2 $T in.bin fifo", 1,
      "cancelled; output file \"fifo\" is left as it was", nullptr},
