@@ -1,5 +1,6 @@
 // The page's worker: runs the core's conversion away from the page, so that a big range never
-// freezes it. It gets the compiled core and then one run at a time; it answers with progress
+// freezes it. It gets the compiled core, the input when it changes, and then one run at a time
+// (with the fields); it answers with progress
 // messages and one "done" message that carries the listing as a Blob (a File on disk where the
 // browser has a private file system for the page).
 'use strict';
@@ -101,6 +102,7 @@ class ListingStore {
 
   // Opens the listing of the next run.
   async begin() {
+    this.release();
     this.parts = null;
     if (this.folder) {
       try {
@@ -141,7 +143,9 @@ class ListingStore {
   }
 
   // Ends the run's listing: the listing as a Blob (a File) when `whole`, else null and the file
-  // is removed.
+  // is removed. Where the browser lets a file be read while it is open (closing it takes as long
+  // as the run's writes take to reach the disk), the file is closed by release(), once the page
+  // has its listing.
   async end(whole) {
     if (!this.access) {
       const parts = this.parts;
@@ -149,11 +153,23 @@ class ListingStore {
       return whole && parts ? new Blob(parts, { type: 'text/plain' }) : null;
     }
     const file = this.file;
-    this.access.close();
-    this.file = this.access = null;
-    if (whole) return file.getFile();
+    if (whole) {
+      try {
+        return await file.getFile();
+      } catch (e) {
+        this.release();
+        return file.getFile();
+      }
+    }
+    this.release();
     await this.folder.removeEntry(file.name).catch(() => {});
     return null;
+  }
+
+  // Closes the last run's file.
+  release() {
+    if (this.access) this.access.close();
+    this.file = this.access = null;
   }
 }
 
@@ -184,16 +200,19 @@ function workerMain() {
       self.postMessage({ type: 'ready' });
       return;
     }
-    if (job.type !== 'run') return;
-    withBytes(core, new Uint8Array(job.bytes), (at) =>
-      core.ccall('tessary_input', null, ['string', 'number', 'number'],
-        [job.name, at, job.bytes.byteLength]));
-    if (job.picture) {
-      withBytes(core, new Uint8Array(job.picture.rgba), (at) =>
-        core._tessary_picture(job.picture.width, job.picture.height, at));
-    } else {
-      core._tessary_picture(0, 0, 0);
+    if (job.type === 'input') {  // the input file, kept for the runs until the next one
+      withBytes(core, new Uint8Array(job.bytes), (at) =>
+        core.ccall('tessary_input', null, ['string', 'number', 'number'],
+          [job.name, at, job.bytes.byteLength]));
+      if (job.picture) {
+        withBytes(core, new Uint8Array(job.picture.rgba), (at) =>
+          core._tessary_picture(job.picture.width, job.picture.height, at));
+      } else {
+        core._tessary_picture(0, 0, 0);
+      }
+      return;
     }
+    if (job.type !== 'run') return;
     coreFields(core, job.fields);
     const started = performance.now();
     await store.begin();
@@ -210,6 +229,7 @@ function workerMain() {
       tiles: core._tessary_tiles(),
       listing,
     });
+    store.release();
   };
 }
 
