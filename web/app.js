@@ -16,6 +16,7 @@ function pageMain(scriptUrl) {
   let core = null;    // the preview's instance
   let worker = null;
   let workerReady = false;
+  let workerInput = null;  // the input that the worker holds
   let running = false;
   let input = null;   // { name, bytes: Uint8Array, picture }
   let listingUrl = null;
@@ -264,6 +265,7 @@ function pageMain(scriptUrl) {
 
   function startWorker() {
     workerReady = false;
+    workerInput = null;
     worker = new Worker(scriptUrl);
     worker.onmessage = (event) => {
       const m = event.data;
@@ -301,13 +303,13 @@ function pageMain(scriptUrl) {
     runStarted = performance.now();
     $('progress').value = 0;
     updateGo();
-    worker.postMessage({
-      type: 'run',
-      name: input.name,
-      bytes: input.bytes.buffer.slice(0),
-      picture: input.picture,
-      fields: fields(),
-    });
+    if (workerInput !== input) {  // the worker keeps its own copy of the input for its runs
+      const bytes = input.bytes.slice();
+      worker.postMessage({ type: 'input', name: input.name, bytes: bytes.buffer,
+        picture: input.picture }, [bytes.buffer]);
+      workerInput = input;
+    }
+    worker.postMessage({ type: 'run', fields: fields() });
   }
 
   function finished(m) {

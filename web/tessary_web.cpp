@@ -6,6 +6,7 @@
 #include <chrono>
 #include <cstdint>
 #include <string>
+#include <system_error>
 #include <vector>
 
 #include "run/tile_sink.h"
@@ -20,17 +21,27 @@ namespace {
 EM_JS(int, HostYield, (double done, double total),
       { return Module.onYield ? Module.onYield(done, total) : 1; });
 
-// Hands a chunk of the listing to the script, a view valid only during the call; the script
-// keeps a copy as a part of the listing's Blob.
-EM_JS(void, ListingChunk, (const char* data, size_t size),
-      { Module.onChunk(HEAPU8.subarray(data, data + size)); });
+// Hands a chunk of the listing to the script, a view valid only during the call, which the
+// script writes to its listing file (or keeps a copy of). Returns 0 when it is kept, 1 when the
+// browser's storage is full, 2 when it failed otherwise.
+EM_JS(int, ListingChunk, (const char* data, size_t size),
+      { return Module.onChunk(HEAPU8.subarray(data, data + size)); });
 
 // Tells the script that the listing is whole (1) or to be dropped (0).
 EM_JS(void, ListingEnd, (int whole), { Module.onListingEnd(whole); });
 
 class ScriptSink : public ListingSink {
  public:
-  void Write(std::string_view chunk) override { ListingChunk(chunk.data(), chunk.size()); }
+  std::error_code Write(std::string_view chunk) override {
+    switch (ListingChunk(chunk.data(), chunk.size())) {
+      case 0:
+        return {};
+      case 1:
+        return std::make_error_code(std::errc::no_space_on_device);
+      default:
+        return std::make_error_code(std::errc::io_error);
+    }
+  }
   void Finish(bool whole) override { ListingEnd(whole ? 1 : 0); }
 };
 

@@ -22,10 +22,7 @@ constexpr const char* kListingPath = "/listing";
 class SinkOutput : public OutputFile {
  public:
   explicit SinkOutput(ListingSink* sink) : sink_(sink) {}
-  std::error_code Write(std::string_view data) override {
-    sink_->Write(data);
-    return {};
-  }
+  std::error_code Write(std::string_view data) override { return sink_->Write(data); }
   std::error_code Commit() override { return {}; }
   bool Restorable() const override { return true; }
   bool Existed() const override { return false; }

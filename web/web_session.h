@@ -6,6 +6,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <system_error>
 #include <vector>
 
 #include "run/host.h"
@@ -42,8 +43,9 @@ struct PageFields {
   std::string threshold = "0";      // a whole number from 0 (two colours only) to 255
 };
 
-// The most bytes a range may hold on the page: the input and its listing (some 20 to 40 times
-// as large) are both kept in the page's memory.
+// The most bytes a range may hold on the page: the input is kept in the page's memory, and its
+// listing (some 20 to 40 times as large) in the browser's storage, or in memory where the
+// browser has no private file system for the page.
 inline constexpr int64_t kMaxPageRange = int64_t{16} << 20;
 
 // The sheet's colours on the page, as 0xAABBGGRR words (RGBA bytes in memory, as a canvas takes
@@ -57,8 +59,9 @@ inline constexpr uint32_t kPageOffSheet = 0xff665f5a;
 class ListingSink {
  public:
   virtual ~ListingSink() = default;
-  // The next piece of the listing, CR LF kept.
-  virtual void Write(std::string_view chunk) = 0;
+  // The next piece of the listing, CR LF kept; an error when it could not be kept (the
+  // browser's storage is full), which fails the run.
+  virtual std::error_code Write(std::string_view chunk) = 0;
   // Called once after the run: `whole` when it listed (kDone), else what came is to be dropped.
   virtual void Finish(bool whole) = 0;
 };

@@ -12,9 +12,10 @@ namespace {
 
 // Keeps what a run hands it, and how many writes and finishes came.
 struct Collected : ListingSink {
-  void Write(std::string_view chunk) override {
+  std::error_code Write(std::string_view chunk) override {
+    if (++writes == full_at) return std::make_error_code(std::errc::no_space_on_device);
     text.append(chunk);
-    ++writes;
+    return {};
   }
   void Finish(bool w) override {
     whole = w;
@@ -22,6 +23,7 @@ struct Collected : ListingSink {
   }
   std::string text;
   int writes = 0, finishes = 0;
+  int full_at = 0;  // the write that finds the browser's storage full; 0 for none
   bool whole = false;
 };
 
@@ -97,6 +99,13 @@ TEST(WebSessionTest, ListsAsTheCoreDoesAcrossChunks) {
     EXPECT_EQ(sink.finishes, 1);
     EXPECT_TRUE(sink.whole);
     EXPECT_EQ(sink.text, CoreListing(session.options(), session.style(), bytes));
+    // Guards against a listing cut short by full storage being offered as if it were whole.
+    Collected full;
+    full.full_at = 2;
+    const RunResult failed = session.Convert(host, full);
+    EXPECT_EQ(failed.status, RunStatus::kFailed);
+    EXPECT_NE(failed.message.find("No space left on device"), std::string::npos) << failed.message;
+    EXPECT_FALSE(full.whole);
   }
 }
 

@@ -1,6 +1,8 @@
 // The page's worker: runs the core's conversion away from the page, so that a big range never
-// freezes it. It gets the compiled core and then one run at a time; it answers with progress
-// messages and one "done" message that carries the listing as a Blob.
+// freezes it. It gets the compiled core, the input when it changes, and then one run at a time
+// (with the fields); it answers with progress
+// messages and one "done" message that carries the listing as a Blob (a File on disk where the
+// browser has a private file system for the page).
 'use strict';
 
 // Starts an instance of the core from a compiled WebAssembly.Module.
@@ -51,11 +53,132 @@ function warmUp(core) {
   }
 }
 
+// Where a run's listing goes. In the origin's private file system when the browser offers one:
+// the core's chunks are written straight from its memory, and the listing lies on disk, so a
+// listing of hundreds of megabytes is neither copied nor held in memory. Otherwise as the parts
+// of a Blob. Each worker keeps its files in a folder of its own, which it holds a lock on while
+// it lives; at its start and before each run it removes the folders of workers that are gone
+// (ended by a cancel, or a closed page), and it keeps only its last two listings (the page may
+// still be saving the one it offered before).
+class ListingStore {
+  static async open() {
+    const store = new ListingStore();
+    try {
+      if (!self.FileSystemSyncAccessHandle || !navigator.storage || !navigator.locks) return store;
+      const root = await navigator.storage.getDirectory();
+      const name = 'tessary-' + Date.now().toString(36) + '-' + Math.random().toString(36).slice(2);
+      await new Promise((held) => {
+        navigator.locks.request(name, () => { held(); return new Promise(() => {}); });
+      });
+      store.root = root;
+      store.folder = await root.getDirectoryHandle(name, { create: true });
+      await store.sweep();
+    } catch (e) {
+      store.folder = null;  // no private file system here (a private window, say): Blob parts
+    }
+    return store;
+  }
+
+  // Removes the folders of workers that are gone; one that is still being let go of is removed
+  // by a later sweep.
+  async sweep() {
+    const live = new Set((await navigator.locks.query()).held.map((lock) => lock.name));
+    for await (const name of this.root.keys()) {
+      if (name.startsWith('tessary-') && !live.has(name)) {
+        await this.root.removeEntry(name, { recursive: true }).catch(() => {});
+      }
+    }
+  }
+
+  constructor() {
+    this.root = null;
+    this.folder = null;
+    this.runs = 0;
+    this.file = null;    // the run's file handle, with its access handle and the bytes written
+    this.access = null;
+    this.at = 0;
+    this.parts = null;   // the run's Blob parts when there is no folder
+  }
+
+  // Opens the listing of the next run.
+  async begin() {
+    this.release();
+    this.parts = null;
+    if (this.folder) {
+      try {
+        await this.sweep();
+        const run = ++this.runs;
+        if (run > 2) await this.folder.removeEntry('listing-' + (run - 2)).catch(() => {});
+        this.file = await this.folder.getFileHandle('listing-' + run, { create: true });
+        this.access = await this.file.createSyncAccessHandle();
+        this.access.truncate(0);
+        this.at = 0;
+        return;
+      } catch (e) {
+        this.file = this.access = null;
+      }
+    }
+    this.parts = [];
+  }
+
+  // Keeps a chunk (a view into the core's memory): 0, or 1 when storage is full, 2 on another
+  // failure.
+  write(bytes) {
+    if (!this.access) {
+      if (!this.parts) return 2;
+      this.parts.push(bytes.slice());
+      return 0;
+    }
+    try {
+      for (let done = 0; done < bytes.length;) {
+        const wrote = this.access.write(bytes.subarray(done), { at: this.at });
+        if (wrote <= 0) return 2;
+        done += wrote;
+        this.at += wrote;
+      }
+      return 0;
+    } catch (e) {
+      return e && e.name === 'QuotaExceededError' ? 1 : 2;
+    }
+  }
+
+  // Ends the run's listing: the listing as a Blob (a File) when `whole`, else null and the file
+  // is removed. Where the browser lets a file be read while it is open (closing it takes as long
+  // as the run's writes take to reach the disk), the file is closed by release(), once the page
+  // has its listing.
+  async end(whole) {
+    if (!this.access) {
+      const parts = this.parts;
+      this.parts = null;
+      return whole && parts ? new Blob(parts, { type: 'text/plain' }) : null;
+    }
+    const file = this.file;
+    if (whole) {
+      try {
+        return await file.getFile();
+      } catch (e) {
+        this.release();
+        return file.getFile();
+      }
+    }
+    this.release();
+    await this.folder.removeEntry(file.name).catch(() => {});
+    return null;
+  }
+
+  // Closes the last run's file.
+  release() {
+    if (this.access) this.access.close();
+    this.file = this.access = null;
+  }
+}
+
 function workerMain() {
   let core = null;
   let lastPost = 0;
-  let parts = null;   // the listing's chunks as the run writes them; null: dropped as they come
-  let listing = null;  // the Blob of the last whole listing
+  let store = null;
+  let whole = false;
+  let warming = true;  // the warm-up's listings are dropped as they come
   self.onmessage = async (event) => {
     const job = event.data;
     if (job.type === 'init') {
@@ -68,31 +191,34 @@ function workerMain() {
           }
           return 1;
         },
-        onChunk(bytes) { if (parts) parts.push(bytes.slice()); },
-        onListingEnd(whole) {
-          listing = whole && parts ? new Blob(parts, { type: 'text/plain' }) : null;
-          parts = parts && [];
-        },
+        onChunk(bytes) { return warming ? 0 : store.write(bytes); },
+        onListingEnd(w) { whole = w === 1; },
       });
       warmUp(core);
-      parts = [];
+      warming = false;
+      store = await ListingStore.open();
       self.postMessage({ type: 'ready' });
       return;
     }
-    if (job.type !== 'run') return;
-    withBytes(core, new Uint8Array(job.bytes), (at) =>
-      core.ccall('tessary_input', null, ['string', 'number', 'number'],
-        [job.name, at, job.bytes.byteLength]));
-    if (job.picture) {
-      withBytes(core, new Uint8Array(job.picture.rgba), (at) =>
-        core._tessary_picture(job.picture.width, job.picture.height, at));
-    } else {
-      core._tessary_picture(0, 0, 0);
+    if (job.type === 'input') {  // the input file, kept for the runs until the next one
+      withBytes(core, new Uint8Array(job.bytes), (at) =>
+        core.ccall('tessary_input', null, ['string', 'number', 'number'],
+          [job.name, at, job.bytes.byteLength]));
+      if (job.picture) {
+        withBytes(core, new Uint8Array(job.picture.rgba), (at) =>
+          core._tessary_picture(job.picture.width, job.picture.height, at));
+      } else {
+        core._tessary_picture(0, 0, 0);
+      }
+      return;
     }
+    if (job.type !== 'run') return;
     coreFields(core, job.fields);
     const started = performance.now();
-    listing = null;
+    await store.begin();
+    whole = false;
     const status = core._tessary_convert();
+    const listing = await store.end(status === 0 && whole);
     const ms = performance.now() - started;
     self.postMessage({
       type: 'done',
@@ -101,9 +227,9 @@ function workerMain() {
       message: core.UTF8ToString(core._tessary_message()),
       note: core.UTF8ToString(core._tessary_note()),
       tiles: core._tessary_tiles(),
-      listing: status === 0 ? listing : null,
+      listing,
     });
-    listing = null;
+    store.release();
   };
 }
 
