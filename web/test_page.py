@@ -351,6 +351,42 @@ def cancel_test(d, cli, work, big):
     check('the run after a cancel lists its own range', page[:2] == want, '%s %s' % (page, want))
 
 
+def layout_test(d, url):
+    """Every control has a label and is reached by Tab; at 1280x720, and at 200% zoom there
+    (640x360 CSS pixels), nothing lies past the right edge, and at 100% Go! is on the first
+    screen."""
+    controls = """
+      return [...document.querySelectorAll('input, select, button, textarea, a')].map((e) => {
+        const label = e.labels && e.labels.length ? e.labels[0].textContent
+          : e.getAttribute('aria-label') || e.textContent;
+        const r = e.getBoundingClientRect();
+        return { id: e.id, label: label.trim(), right: r.right, bottom: r.bottom,
+                 tab: e.tabIndex, off: e.disabled || e.getAttribute('aria-disabled') === 'true' };
+      });"""
+    for width, height, scale in [(1280, 720, 1), (640, 360, 2)]:
+        d.execute_cdp_cmd('Emulation.setDeviceMetricsOverride',
+                          {'width': width, 'height': height, 'deviceScaleFactor': scale,
+                           'mobile': False})
+        d.get(url)
+        wait(lambda: d.find_element(By.ID, 'go').is_enabled())
+        found = d.execute_script(controls)
+        wide = d.execute_script('return document.documentElement.scrollWidth')
+        check('at %dx%d CSS pixels every control is labelled and within the width' % (width, height),
+              wide <= width and all(c['label'] and c['tab'] >= 0 and c['right'] <= width
+                                    for c in found), '%d %s' % (wide, found))
+        if scale == 1:
+            go = next(c for c in found if c['id'] == 'go')
+            check('Go! is on the first screen at 1280x720', go['bottom'] <= height, str(go))
+        reached = set()
+        d.execute_script('document.activeElement.blur()')
+        for _ in range(2 * len(found)):
+            ActionChains(d).send_keys(Keys.TAB).perform()
+            reached.add(d.execute_script('return document.activeElement.id'))
+        missed = [c['id'] for c in found if not c['off'] and c['id'] not in reached]
+        check('Tab reaches every enabled control (%dx%d)' % (width, height), not missed, str(missed))
+    d.execute_cdp_cmd('Emulation.clearDeviceMetricsOverride', {})
+
+
 def stored_listings_test(d):
     """After a reload and three runs, the browser's private storage holds the live worker's
     folder only, with at most its last two listings."""
@@ -486,6 +522,7 @@ def main():
             drag_test(d, work)
             message_tests(d, work)
             reload_test(d, url)
+            layout_test(d, url)
             cancel_test(d, args.cli, work, big)
             fallback_test(d, args.cli, work)
         speed(d, args.cli, work, big, url, args.site, args.figures, args.strict_speed)
