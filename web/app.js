@@ -85,7 +85,7 @@ function pageMain(scriptUrl) {
       ($('skip').checked ? 4 : 0) | ($('even').checked ? 8 : 0) |
       ($('invert').checked ? 16 : 0) | ($('pixels').checked ? 32 : 0) |
       ($('everyTile').checked ? 64 : 0) | ($('glyph').checked ? 128 : 0) |
-      ($('unique').checked && !$('unique').disabled ? 256 : 0);
+      ($('unique').checked ? 256 : 0);  // the core drops it off the 8x8 row walk
     return {
       start: $('start').value,
       end: $('end').value,

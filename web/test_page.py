@@ -339,7 +339,8 @@ def unique_enabling_test(d, cli, work):
     check('Unique tiles is enabled with the 8x8 row walk only',
           states == {'vertical=True': False, 'skip=True': False, 'glyph=True': False,
                      'shape=8x12': False, 'shape=16x16': False, 'row walk': True}, str(states))
-    path = os.path.join(work, 'tiles.chr')
+    path = os.path.join(work, 'walk.chr')
+    open(path, 'wb').write(cells_file(random.Random(3), 20, 64))
     f = dict(UNIQUE_BASE, vertical=True)
     open_input(d, path)
     set_fields(d, f)
