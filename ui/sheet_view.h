@@ -14,7 +14,7 @@
 #include "run/listed_tiles.h"
 #include "run/map_sink.h"
 #include "run/options.h"
-#include "ui/sheet_layout.h"
+#include "run/sheet_layout.h"
 
 class QPainter;
 

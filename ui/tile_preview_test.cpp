@@ -15,10 +15,10 @@
 #include <QWheelEvent>
 
 #include "run/mem_file_system.h"
+#include "run/sheet_layout.h"
 #include "run/tile_sheet.h"
 #include "ui/check_box.h"
 #include "ui/frm_tessary.h"
-#include "ui/sheet_layout.h"
 #include "ui/test_env.h"
 
 namespace tessary {

@@ -7,7 +7,8 @@ function pageMain(scriptUrl) {
   const SETTINGS_KEY = 'tessary.page.settings';
   const TEXT_FIELDS = ['start', 'end', 'countFrom', 'labelPrefix', 'glyphSize', 'glyphGap',
     'threshold'];
-  const BOXES = ['hexCount', 'vertical', 'skip', 'even', 'invert', 'pixels', 'everyTile', 'glyph'];
+  const BOXES = ['hexCount', 'vertical', 'skip', 'even', 'invert', 'pixels', 'everyTile', 'glyph',
+    'unique'];
   const SELECTS = ['shape', 'syntax', 'zoom'];
   const SHAPES = ['8x8', '8x12', '16x16'];
   const INK_OUTLINE = 'rgba(255, 170, 0, 0.85)';
@@ -20,6 +21,7 @@ function pageMain(scriptUrl) {
   let running = false;
   let input = null;   // { name, bytes: Uint8Array, picture }
   let listingUrl = null;
+  let mapUrl = null;
   let listingText = '';  // the listing decoded for Copy, null until it is first needed
   let listingBlob = null;
   let runStarted = 0;
@@ -31,10 +33,11 @@ function pageMain(scriptUrl) {
     box.className = text ? kind || 'error' : '';
   }
 
-  // The output's name as the window gives it: the input's name, its extension replaced by .H.
-  function outputName(name) {
+  // The output's name as the window gives it: the input's name, its extension replaced by .H
+  // (by .map for the map).
+  function outputName(name, extension) {
     const dot = name.lastIndexOf('.');
-    return (dot >= 0 ? name.slice(0, dot) : name) + '.H';
+    return (dot >= 0 ? name.slice(0, dot) : name) + (extension || '.H');
   }
 
   function dollarHex(value) {
@@ -66,10 +69,12 @@ function pageMain(scriptUrl) {
 
   // The window's enabling rules: Even goes with Skip; a label prefix needs Hex Count and a
   // syntax with symbols; Glyph takes the place of Vertical, Skip, Even and the shape, and its
-  // size and gap count only while it is set.
+  // size and gap count only while it is set; Unique tiles takes the 8x8 row walk only.
   function applyEnabling() {
     const glyph = $('glyph').checked;
     for (const id of ['vertical', 'skip', 'shape']) $(id).disabled = glyph;
+    $('unique').disabled = glyph || $('vertical').checked || $('skip').checked ||
+      $('shape').value !== '8x8';
     $('even').disabled = glyph || !$('skip').checked;
     $('glyphSize').disabled = $('glyphGap').disabled = !glyph;
     const symbols = core._tessary_syntax_symbols($('syntax').selectedIndex) === 1;
@@ -80,7 +85,8 @@ function pageMain(scriptUrl) {
     const flags = ($('hexCount').checked ? 1 : 0) | ($('vertical').checked ? 2 : 0) |
       ($('skip').checked ? 4 : 0) | ($('even').checked ? 8 : 0) |
       ($('invert').checked ? 16 : 0) | ($('pixels').checked ? 32 : 0) |
-      ($('everyTile').checked ? 64 : 0) | ($('glyph').checked ? 128 : 0);
+      ($('everyTile').checked ? 64 : 0) | ($('glyph').checked ? 128 : 0) |
+      ($('unique').checked ? 256 : 0);  // the core drops it off the 8x8 row walk
     return {
       start: $('start').value,
       end: $('end').value,
@@ -105,20 +111,28 @@ function pageMain(scriptUrl) {
     saveSettings();
     const problem = input ? planFields() : '';
     $('tip').textContent = problem;
-    drawPreview();
+    layoutPreview();  // Glyph lays the sheet out anew
   }
 
   // --- preview --------------------------------------------------------------------------------
   const zoom = () => Number($('zoom').value) || 1;
   const sheetCanvas = document.createElement('canvas');
 
+  // The sheet as the core lays it out: { width, band (pixel rows), bands }.
+  function sheet() {
+    if (!core || !input) return { width: 128, band: 8, bands: 0 };
+    const at = core._tessary_sheet() >> 3;
+    return { width: core.HEAPF64[at], band: core.HEAPF64[at + 1], bands: core.HEAPF64[at + 2] };
+  }
+
   function layoutPreview() {
     const z = zoom();
-    const bytes = input ? input.bytes.length : 0;
-    const bands = Math.ceil(bytes / 128);
-    $('spacer').style.height = bands * 8 * z + 'px';
+    const s = sheet();
+    $('spacer').style.height = s.bands * s.band * z + 'px';
+    $('spacer').style.width = s.width * z + 'px';
     const canvas = $('preview');
-    canvas.width = 128 * z;
+    // A sheet of wide glyphs may pass the view: it scrolls across as well.
+    canvas.width = Math.max(8, Math.min(s.width * z, $('scroller').clientWidth || s.width * z));
     canvas.height = Math.max(8, $('scroller').clientHeight);
     drawPreview();
   }
@@ -130,24 +144,28 @@ function pageMain(scriptUrl) {
     g.fillRect(0, 0, canvas.width, canvas.height);
     if (!core || !input) return;
     const z = zoom();
+    const s = sheet();
     const top = Math.floor($('scroller').scrollTop / z);  // the sheet row at the top
-    const firstBand = Math.floor(top / 8);
-    const bands = Math.ceil(canvas.height / z / 8) + 2;
+    const firstBand = Math.floor(top / s.band);
+    const bands = Math.ceil(canvas.height / z / s.band) + 2;
+    const rows = bands * s.band;
     const at = core._tessary_paint(firstBand, bands) >> 2;
-    const pixels = new Uint8ClampedArray(core.HEAPU32.buffer, at * 4, bands * 8 * 128 * 4);
-    sheetCanvas.width = 128;
-    sheetCanvas.height = bands * 8;
-    sheetCanvas.getContext('2d').putImageData(new ImageData(pixels.slice(), 128, bands * 8), 0, 0);
+    const pixels = new Uint8ClampedArray(core.HEAPU32.buffer, at * 4, rows * s.width * 4);
+    sheetCanvas.width = s.width;
+    sheetCanvas.height = rows;
+    sheetCanvas.getContext('2d').putImageData(new ImageData(pixels.slice(), s.width, rows), 0, 0);
     g.imageSmoothingEnabled = false;
-    const dy = (top - firstBand * 8) * z;
-    g.drawImage(sheetCanvas, 0, -dy, 128 * z, bands * 8 * z);
+    const dy = (top - firstBand * s.band) * z;
+    const dx = $('scroller').scrollLeft;
+    g.drawImage(sheetCanvas, -dx, -dy, s.width * z, rows * z);
     const rects = core._tessary_outlines(firstBand, bands) >> 3;
     const count = core.HEAPF64[rects];
+    document.body.dataset.outlines = String(count);  // for the tests
     g.strokeStyle = INK_OUTLINE;
     g.lineWidth = 1;
     for (let i = 0; i < count; ++i) {
       const [x, y, w, h] = core.HEAPF64.subarray(rects + 1 + i * 4, rects + 5 + i * 4);
-      g.strokeRect(x * z + 0.5, (y - top) * z + 0.5, w * z - 1, h * z - 1);
+      g.strokeRect(x * z - dx + 0.5, (y - top) * z + 0.5, w * z - 1, h * z - 1);
     }
   }
 
@@ -155,7 +173,8 @@ function pageMain(scriptUrl) {
   function offsetAt(event) {
     const box = $('preview').getBoundingClientRect();
     const z = zoom();
-    const x = Math.min(127, Math.max(0, Math.floor((event.clientX - box.left) / z)));
+    const across = event.clientX - box.left + $('scroller').scrollLeft;
+    const x = Math.min(sheet().width - 1, Math.max(0, Math.floor(across / z)));
     const y = Math.max(0, Math.floor((event.clientY - box.top + $('scroller').scrollTop) / z));
     return core._tessary_offset_at(x, y);
   }
@@ -177,7 +196,7 @@ function pageMain(scriptUrl) {
     canvas.addEventListener('mousemove', (event) => {
       if (!input) return;
       const offset = offsetAt(event);
-      if (offset < input.bytes.length) {
+      if (offset >= 0 && offset < core._tessary_input_size()) {
         const tip = core.UTF8ToString(core._tessary_tip(offset));
         canvas.title = tip;
         $('tip').textContent = tip;
@@ -223,16 +242,20 @@ function pageMain(scriptUrl) {
     const isPng = bytes.length >= 8 && PNG_SIGNATURE.every((b, i) => bytes[i] === b);
     const picture = isPng ? await decodePicture(file) : null;
     input = { name: file.name, bytes, picture };
-    const at = core._malloc(Math.max(1, bytes.length));
-    core.HEAPU8.set(bytes, at);
-    core.ccall('tessary_input', null, ['string', 'number', 'number'], [file.name, at, bytes.length]);
-    core._free(at);
+    // The preview reads a picture's cells from the same decoded rows as the run.
+    if (picture) {
+      withBytes(core, new Uint8Array(picture.rgba), (at) =>
+        core._tessary_picture(picture.width, picture.height, at));
+    } else {
+      core._tessary_picture(0, 0, 0);
+    }
+    withBytes(core, bytes, (at) =>
+      core.ccall('tessary_input', null, ['string', 'number', 'number'], [file.name, at, bytes.length]));
     $('fileInfo').textContent = file.name + ', ' + bytes.length + ' bytes' +
-      (isPng ? ' (a PNG picture; the preview shows its file bytes)' : '');
+      (isPng ? ' (a PNG picture; the preview shows its 8x8 cells)' : '');
     clearListing();
     $('scroller').scrollTop = 0;
     fieldsChanged();
-    layoutPreview();
   }
 
   function wireInput() {
@@ -259,6 +282,14 @@ function pageMain(scriptUrl) {
     link.removeAttribute('download');
     link.classList.add('disabled');
     link.setAttribute('aria-disabled', 'true');
+    if (mapUrl) URL.revokeObjectURL(mapUrl);
+    mapUrl = null;
+    const mapLink = $('mapDownload');
+    mapLink.removeAttribute('href');
+    mapLink.removeAttribute('download');
+    mapLink.classList.add('disabled');
+    mapLink.setAttribute('aria-disabled', 'true');
+    mapLink.hidden = true;
     $('copy').disabled = true;
     $('head').textContent = '';
   }
@@ -329,6 +360,16 @@ function pageMain(scriptUrl) {
     link.textContent = 'Download ' + link.download;
     link.classList.remove('disabled');
     link.removeAttribute('aria-disabled');
+    if (m.map) {
+      mapUrl = URL.createObjectURL(m.map);
+      const mapLink = $('mapDownload');
+      mapLink.href = mapUrl;
+      mapLink.download = outputName(input.name, '.map');
+      mapLink.textContent = 'Download ' + mapLink.download;
+      mapLink.classList.remove('disabled');
+      mapLink.removeAttribute('aria-disabled');
+      mapLink.hidden = false;
+    }
     $('copy').disabled = false;
     listingBlob = blob;
     listingText = null;  // read on the first copy

@@ -112,9 +112,9 @@ EMSCRIPTEN_KEEPALIVE void tessary_picture(int width, int height, const uint8_t* 
 EMSCRIPTEN_KEEPALIVE double tessary_input_size() { return double(Session().InputSize()); }
 
 // Bits of `flags`: 1 Hex Count, 2 Vertical, 4 Skip, 8 Even, 16 Invert, 32 pixel comments,
-// 64 Every tile, 128 Glyph. `shape`: 0 8x8, 1 8x12, 2 16x16. `syntax`: a place in the core's
-// syntax table. The glyph size and gap and the threshold come as typed. Returns why a run would
-// list nothing, or why the page refuses it, or "".
+// 64 Every tile, 128 Glyph, 256 Unique tiles (and the map). `shape`: 0 8x8, 1 8x12, 2 16x16.
+// `syntax`: a place in the core's syntax table. The glyph size and gap and the threshold come as
+// typed. Returns why a run would list nothing, or why the page refuses it, or "".
 EMSCRIPTEN_KEEPALIVE const char* tessary_fields(const char* start, const char* end,
                                                 const char* count_from, const char* prefix,
                                                 int flags, int shape, int syntax,
@@ -123,6 +123,7 @@ EMSCRIPTEN_KEEPALIVE const char* tessary_fields(const char* start, const char* e
   PageFields f;
   f.every_tile = flags & 64;
   f.glyph = flags & 128;
+  f.unique = flags & 256;
   f.glyph_size = glyph_size;
   f.glyph_gap = glyph_gap;
   f.threshold = threshold;
@@ -156,38 +157,55 @@ EMSCRIPTEN_KEEPALIVE const char* tessary_message() { return LastResult().message
 EMSCRIPTEN_KEEPALIVE const char* tessary_note() { return LastResult().note.c_str(); }
 EMSCRIPTEN_KEEPALIVE double tessary_tiles() { return double(LastResult().tiles); }
 
-// The RGBA pixels of `bands` sheet bands from `first_band` on, 128 across.
+// The map of the last run (see tessary_map_size), valid until the next run.
+EMSCRIPTEN_KEEPALIVE const char* tessary_map() { return Session().map().data(); }
+EMSCRIPTEN_KEEPALIVE double tessary_map_size() { return double(Session().map().size()); }
+
+// The sheet as the last fields lay it out: its width in pixels, a band's height in pixel rows,
+// and how many bands it has.
+EMSCRIPTEN_KEEPALIVE const double* tessary_sheet() {
+  static double sheet[3];
+  const PageSheet& s = Session().sheet();
+  sheet[0] = double(s.width());
+  sheet[1] = double(s.band_height());
+  sheet[2] = double(s.bands());
+  return sheet;
+}
+
+// The RGBA pixels of `bands` sheet bands from `first_band` on, the sheet's width across.
 EMSCRIPTEN_KEEPALIVE const uint32_t* tessary_paint(double first_band, int bands) {
   static std::vector<uint32_t> pixels;
-  pixels.assign(size_t(bands > 0 ? bands : 0) * kSheetWidth * 8, 0);
-  Session().PaintBands(uint64_t(first_band), bands, pixels.data());
+  const PageSheet& s = Session().sheet();
+  pixels.assign(size_t(bands > 0 ? bands : 0) * size_t(s.width() * s.band_height()), 0);
+  s.PaintBands(int64_t(first_band), bands, pixels.data());
   return pixels.data();
 }
 
 // The outlines for those bands: their count, then x, y, width and height of each.
 EMSCRIPTEN_KEEPALIVE const double* tessary_outlines(double first_band, int bands) {
   static std::vector<double> out;
-  const std::vector<SheetRect> rects = Session().Outlines(uint64_t(first_band), bands);
+  const std::vector<SheetRect> rects = Session().sheet().Outlines(int64_t(first_band), bands);
   out.assign(1, double(rects.size()));
   for (const SheetRect& r : rects)
     out.insert(out.end(), {double(r.x), double(r.y), double(r.width), double(r.height)});
   return out.data();
 }
 
+// The offset of the byte at sheet pixel (x, y); below 0 before the file.
 EMSCRIPTEN_KEEPALIVE double tessary_offset_at(double x, double y) {
-  return double(OffsetAt(int64_t(x), int64_t(y)));
+  return double(Session().sheet().OffsetAt(int64_t(x), int64_t(y)));
 }
 
 EMSCRIPTEN_KEEPALIVE const char* tessary_tip(double offset) {
   static std::string tip;
-  tip = Session().TipAt(uint64_t(offset));
+  tip = Session().sheet().TipAt(uint64_t(offset));
   return tip.c_str();
 }
 
 // The range a drag selects: [start, end) at the returned pointer.
 EMSCRIPTEN_KEEPALIVE const double* tessary_drag(double from, double to) {
   static double range[2];
-  const ByteRange r = Session().Drag(uint64_t(from), uint64_t(to));
+  const ByteRange r = Session().sheet().Drag(int64_t(from), int64_t(to));
   range[0] = double(r.start);
   range[1] = double(r.end);
   return range;

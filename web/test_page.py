@@ -29,7 +29,7 @@ NO_SYMBOLS = {'c'}
 MIB16 = 16 << 20
 # The page's Glyph gap in the number notation, as the window reads it; --glyph-gap takes decimal.
 GLYPH_GAPS = {'0': '0', '1': '1', '$3': '3', '%101': '5', '64': '64'}
-PLAIN_FORMAT_ROW = {'everyTile': False, 'glyph': False, 'threshold': '0'}
+PLAIN_FORMAT_ROW = {'everyTile': False, 'glyph': False, 'threshold': '0', 'unique': False}
 
 results = []
 
@@ -90,6 +90,20 @@ def open_input(d, path):
     wait(lambda: 'bytes' in d.find_element(By.ID, 'fileInfo').text)
 
 
+def download_digest(d, link):
+    """The sha256 and size of what the download link `link` offers, or (None, 0) without one."""
+    href = d.find_element(By.ID, link).get_attribute('href')
+    if not href:
+        return None, 0
+    return tuple(d.execute_async_script("""
+      const done = arguments[arguments.length - 1];
+      fetch(arguments[0]).then(r => r.arrayBuffer()).then(async b => {
+        const h = await crypto.subtle.digest('SHA-256', b);
+        done([[...new Uint8Array(h)].map(x => x.toString(16).padStart(2, '0')).join(''),
+              b.byteLength]);
+      }).catch(e => done(['fetch failed: ' + e, 0]));""", href))
+
+
 def run_page(d, seconds=120):
     """Clicks Go! and waits for the run's end: (listing sha256 or None, size, message)."""
     d.execute_script("document.getElementById('message').textContent = '';"
@@ -97,20 +111,15 @@ def run_page(d, seconds=120):
     d.find_element(By.ID, 'go').click()
     wait(lambda: d.find_element(By.ID, 'go').is_enabled(), seconds)
     message = d.find_element(By.ID, 'message').text
-    href = d.find_element(By.ID, 'download').get_attribute('href')
-    if not href:
-        return None, 0, message
-    digest = d.execute_async_script("""
-      const done = arguments[arguments.length - 1];
-      fetch(arguments[0]).then(r => r.arrayBuffer()).then(async b => {
-        const h = await crypto.subtle.digest('SHA-256', b);
-        done([[...new Uint8Array(h)].map(x => x.toString(16).padStart(2, '0')).join(''),
-              b.byteLength]);
-      }).catch(e => done(['fetch failed: ' + e, 0]));""", href)
-    return digest[0], digest[1], message
+    return download_digest(d, 'download') + (message,)
 
 
-def cli_listing(cli, path, f, out):
+def file_digest(path):
+    data = open(path, 'rb').read()
+    return hashlib.sha256(data).hexdigest(), len(data)
+
+
+def cli_listing(cli, path, f, out, extra=()):
     glyph = f.get('glyph', False)
     args = [cli, '--start', f['start'], '--count-from', f['countFrom'], '--syntax', f['syntax']]
     if glyph:  # the page's Glyph takes the place of the shape, Vertical and Skip
@@ -132,11 +141,10 @@ def cli_listing(cli, path, f, out):
         args += ['--skip', 'even' if f['even'] else 'odd']
     if f['hexCount'] and f['syntax'] not in NO_SYMBOLS and f['labelPrefix']:
         args += ['--label-prefix', f['labelPrefix']]
-    done = subprocess.run(args + [path, out], capture_output=True, text=True)
+    done = subprocess.run(args + list(extra) + [path, out], capture_output=True, text=True)
     if done.returncode != 0:
         return None, done.stderr
-    data = open(out, 'rb').read()
-    return hashlib.sha256(data).hexdigest(), len(data)
+    return file_digest(out)
 
 
 def random_fields(rng, i, size):
@@ -208,20 +216,24 @@ def equality_tests(d, cli, work, count):
     set_fields(d, PLAIN_FORMAT_ROW)
 
 
+def grey_png(rows):
+    """An 8-bit grey PNG file of `rows` (lists of grey levels, top down)."""
+    def chunk(kind, data):
+        return (len(data).to_bytes(4, 'big') + kind + data +
+                zlib.crc32(kind + data).to_bytes(4, 'big'))
+    raw = b''.join(b'\x00' + bytes(row) for row in rows)
+    return (b'\x89PNG\r\n\x1a\n' + chunk(b'IHDR', len(rows[0]).to_bytes(4, 'big') +
+            len(rows).to_bytes(4, 'big') + bytes([8, 0, 0, 0, 0])) +
+            chunk(b'IDAT', zlib.compress(raw)) + chunk(b'IEND', b''))
+
+
 def picture_test(d, cli, work):
     """PNG pictures decoded by the browser read as the same digits as tessary-cli's: two colours,
     and four greys split at the Threshold field's value."""
     width, height = 24, 16
     rng = random.Random(5)
-    def chunk(kind, data):
-        return (len(data).to_bytes(4, 'big') + kind + data +
-                zlib.crc32(kind + data).to_bytes(4, 'big'))
     def png(levels):
-        raw = b''.join(b'\x00' + bytes(rng.choice(levels) for _ in range(width))
-                       for _ in range(height))
-        return (b'\x89PNG\r\n\x1a\n' + chunk(b'IHDR', width.to_bytes(4, 'big') +
-                height.to_bytes(4, 'big') + bytes([8, 0, 0, 0, 0])) +
-                chunk(b'IDAT', zlib.compress(raw)) + chunk(b'IEND', b''))
+        return grey_png([[rng.choice(levels) for _ in range(width)] for _ in range(height)])
     f = random_fields(random.Random(1), 0, 4096)
     f.update({'start': '0', 'end': '', 'skip': False, 'vertical': False, 'shape': '8x8',
               'syntax': 'classic', 'pixels': True}, **PLAIN_FORMAT_ROW)
@@ -244,6 +256,164 @@ def picture_test(d, cli, work):
                   % (name, threshold), want[0] is not None and page[:2] == want,
                   '%s %s' % (want, page))
     set_fields(d, PLAIN_FORMAT_ROW)
+
+UNIQUE_BASE = {**PLAIN_FORMAT_ROW, 'start': '0', 'end': '', 'countFrom': '$00', 'hexCount': True,
+               'vertical': False, 'skip': False, 'even': False, 'invert': False, 'pixels': False,
+               'shape': '8x8', 'syntax': 'classic', 'labelPrefix': '', 'unique': True}
+
+
+def cells_file(rng, pool, count, tail=b''):
+    """`count` 8-byte cells drawn from `pool` distinct random cells, and then `tail`."""
+    cells = [rng.randbytes(8) for _ in range(pool)]
+    return b''.join(rng.choice(cells) for _ in range(count)) + tail
+
+
+def unique_tests(d, cli, work):
+    """Unique tiles: the listing and the map equal tessary-cli's --unique --map, for a raw file
+    and a picture of repeated cells; a map past $FF names the core's reason and offers no map."""
+    rng = random.Random(33)
+    raw = os.path.join(work, 'tiles.chr')
+    open(raw, 'wb').write(cells_file(rng, 40, 203, b'\x81\x42\x24'))  # a partial last cell
+    # 5 x 3 cells of four patterns: a map of 5 cells a line, 15 cells (no whole block row).
+    patterns = [[[rng.choice([0, 255]) for _ in range(8)] for _ in range(8)] for _ in range(4)]
+    picked = [[rng.randrange(4) for _ in range(5)] for _ in range(3)]
+    rows = [sum((patterns[picked[y // 8][cx]][y % 8] for cx in range(5)), []) for y in range(24)]
+    picture = os.path.join(work, 'title.png')
+    open(picture, 'wb').write(grey_png(rows))
+    sets = [(raw, {'syntax': 'ca65', 'labelPrefix': 'set_'}),
+            (raw, {'syntax': 'c', 'countFrom': '$10', 'invert': True, 'start': '$40',
+                   'end': '$5F3'}),
+            (raw, {'syntax': 'rgbds', 'pixels': True, 'start': '8', 'hexCount': False}),
+            (picture, {'syntax': '64tass', 'labelPrefix': 'title_', 'countFrom': "'A"}),
+            (picture, {'syntax': 'classic', 'start': '$10'})]
+    for i, (path, changes) in enumerate(sets):
+        f = dict(UNIQUE_BASE, **changes)
+        open_input(d, path)
+        set_fields(d, f)
+        page = run_page(d)
+        page_map = download_digest(d, 'mapDownload')
+        out, map_out = os.path.join(work, 'u%d.H' % i), os.path.join(work, 'u%d.map' % i)
+        want = cli_listing(cli, path, f, out, ['--unique', '--map', map_out])
+        name = d.find_element(By.ID, 'mapDownload').get_attribute('download')
+        stem = os.path.splitext(os.path.basename(path))[0]
+        check('unique set %d: listing and map equal tessary-cli --unique --map (%s, %s)'
+              % (i, os.path.basename(path), f['syntax']),
+              want[0] is not None and page[:2] == want and page_map == file_digest(map_out)
+              and name == stem + '.map',
+              'cli %s page %s map %s %s name %s' % (want, page, page_map,
+                                                    want[0] and file_digest(map_out), name))
+    # Guards against a map link left from the last run when the next one writes no map.
+    set_fields(d, {'unique': False, 'start': '0'})
+    page = run_page(d)
+    check('a run without Unique tiles offers no map', page[0] is not None and
+          download_digest(d, 'mapDownload') == (None, 0) and
+          not d.find_element(By.ID, 'mapDownload').is_displayed(), str(page))
+    # 257 distinct cells: one past tile $FF; and 40 distinct cells counted from $F0.
+    many = os.path.join(work, 'many.chr')
+    open(many, 'wb').write(b''.join(bytes([k & 255, k >> 8]) * 4 for k in range(257)))
+    for path, count_from in [(many, '$00'), (raw, '$F0')]:
+        f = dict(UNIQUE_BASE, countFrom=count_from)
+        open_input(d, path)
+        set_fields(d, f)
+        page = run_page(d)
+        want = cli_listing(cli, path, f, os.path.join(work, 'x.H'),
+                           ['--unique', '--map', os.path.join(work, 'x.map')])
+        said = page[2].strip()
+        check('a map past $FF (%s from %s) is refused with the core\'s message'
+              % (os.path.basename(path), count_from),
+              want[0] is None and page[0] is None and 'do not fit a byte map' in said
+              and said in want[1] and download_digest(d, 'mapDownload') == (None, 0),
+              'cli %s page %s' % (want, page))
+    set_fields(d, {'unique': False})
+
+
+def unique_enabling_test(d, cli, work):
+    """The unique box is enabled with the 8x8 row walk only, as the window's is, and a checked
+    box that is disabled lists as without it."""
+    set_fields(d, dict(UNIQUE_BASE))
+    states = {}
+    for other, value in [('vertical', True), ('skip', True), ('glyph', True), ('shape', '8x12'),
+                         ('shape', '16x16')]:
+        set_fields(d, {other: value})
+        states[other + '=' + str(value)] = d.find_element(By.ID, 'unique').is_enabled()
+        set_fields(d, {other: UNIQUE_BASE[other]})
+    states['row walk'] = d.find_element(By.ID, 'unique').is_enabled()
+    check('Unique tiles is enabled with the 8x8 row walk only',
+          states == {'vertical=True': False, 'skip=True': False, 'glyph=True': False,
+                     'shape=8x12': False, 'shape=16x16': False, 'row walk': True}, str(states))
+    path = os.path.join(work, 'walk.chr')
+    open(path, 'wb').write(cells_file(random.Random(3), 20, 64))
+    f = dict(UNIQUE_BASE, vertical=True)
+    open_input(d, path)
+    set_fields(d, f)
+    page = run_page(d)
+    want = cli_listing(cli, path, f, os.path.join(work, 'v.H'))
+    check('a checked but disabled Unique tiles lists as without it', page[:2] == want and
+          download_digest(d, 'mapDownload') == (None, 0), '%s %s' % (want, page))
+    set_fields(d, {'vertical': False, 'unique': False})
+
+
+def canvas_pixels(d, x, y, w, h):
+    """The preview canvas's RGBA bytes of the rectangle (x, y, w, h), row by row."""
+    return d.execute_script("""
+      const g = document.getElementById('preview').getContext('2d');
+      return Array.from(g.getImageData(...arguments).data);""", x, y, w, h)
+
+
+def glyph_outline_test(d, work):
+    """With Glyph on the preview lays out W x H cells from the range's start and outlines each
+    glyph that the run lists: the core's outline count equals the listed count, and the first
+    glyph's outline is drawn where its cell lies."""
+    path = os.path.join(work, 'font.bin')
+    open(path, 'wb').write(random.Random(7).randbytes(1500))
+    d.execute_script("document.getElementById('scroller').scrollTop = 0")
+    for size, w, h, gap, start in [('8x16', 8, 16, 2, 5), ('16x8', 16, 8, 0, 0),
+                                   ('24x21', 24, 21, 1, 300)]:
+        f = dict(UNIQUE_BASE, unique=False, glyph=True, glyphSize=size, glyphGap=str(gap),
+                 start=str(start), zoom='1')
+        open_input(d, path)
+        set_fields(d, f)
+        page = run_page(d)
+        listed = int(page[2].split(' tiles listed')[0]) if ' tiles listed' in page[2] else -1
+        outlines = int(d.execute_script("return document.body.dataset.outlines"))
+        stride = w // 8 * h + gap
+        band = 16 * stride
+        cell = 16 * -(-start // band)  # the range's first glyph begins a band
+        x, y = cell % 16 * w, cell // 16 * h
+        corner = canvas_pixels(d, x, y, 1, 1)
+        inside = canvas_pixels(d, x + 3, y + 3, 1, 1)
+        orange = lambda p: p[0] > 200 and 100 < p[1] < 200 and p[2] < 90
+        check('glyph %s from %d: %d outlines for %d listed glyphs, the first at (%d, %d)'
+              % (size, start, outlines, listed, x, y),
+              listed > 0 and outlines == listed and orange(corner) and not orange(inside),
+              'corner %s inside %s message %s' % (corner, inside, page[2]))
+    set_fields(d, dict(PLAIN_FORMAT_ROW, start='0', zoom='3'))
+
+
+def picture_preview_test(d, work):
+    """A PNG picture shows as its 8x8 cells, split at the threshold, not as its file bytes."""
+    rng = random.Random(12)
+    width, height = 40, 16  # 10 cells: the first band's cells 0 to 9
+    rows = [[rng.choice([0, 90, 170, 255]) for _ in range(width)] for _ in range(height)]
+    path = os.path.join(work, 'cells.png')
+    open(path, 'wb').write(grey_png(rows))
+    open_input(d, path)
+    d.execute_script("document.getElementById('scroller').scrollTop = 0")
+    for threshold in ['100', '200']:
+        # At 3x the middle of each sheet pixel is clear of the tiles' outlines.
+        set_fields(d, dict(UNIQUE_BASE, unique=False, threshold=threshold, zoom='3'))
+        pixels = canvas_pixels(d, 0, 0, 3 * 128, 3 * 8)
+        wrong = 0
+        for cell in range(width // 8 * height // 8):
+            cx, cy = cell % (width // 8), cell // (width // 8)
+            for y in range(8):
+                for x in range(8):
+                    set_bit = rows[cy * 8 + y][cx * 8 + x] < int(threshold)
+                    p = pixels[((3 * y + 1) * 3 * 128 + 3 * (cell * 8 + x) + 1) * 4:][:3]
+                    wrong += (sum(p) > 384) != set_bit  # ink is light, paper dark
+        check('the preview shows the picture\'s cells at threshold %s' % threshold, wrong == 0,
+              '%d pixels differ' % wrong)
+    set_fields(d, dict(PLAIN_FORMAT_ROW, zoom='3'))
 
 
 def drag_test(d, work):
@@ -297,7 +467,7 @@ def reload_test(d, url):
               'vertical': True, 'skip': True, 'even': True, 'invert': True, 'pixels': True,
               'shape': '16x16', 'syntax': 'rgbds', 'labelPrefix': 'spr_', 'zoom': '6',
               'everyTile': True, 'glyph': True, 'glyphSize': '24x21', 'glyphGap': '$1',
-              'threshold': '77'}
+              'threshold': '77', 'unique': True}
     set_fields(d, values)
     d.get(url)
     wait(lambda: d.find_element(By.ID, 'go').is_enabled())
@@ -519,6 +689,10 @@ def main():
         if not args.speed_only:
             equality_tests(d, args.cli, work, args.sets)
             picture_test(d, args.cli, work)
+            unique_tests(d, args.cli, work)
+            unique_enabling_test(d, args.cli, work)
+            glyph_outline_test(d, work)
+            picture_preview_test(d, work)
             drag_test(d, work)
             message_tests(d, work)
             reload_test(d, url)

@@ -1,21 +1,19 @@
 #include "web/web_session.h"
 
-#include <algorithm>
-#include <cstdio>
-#include <limits>
 #include <utility>
 
 #include "notation/val2.h"
 #include "notation/whole_number.h"
 #include "run/box_values.h"
-#include "run/listing_walk.h"
+#include "run/map_file.h"
 #include "run/quoted.h"
 
 namespace tessary {
 namespace {
 
-// A browser's file names hold no "/", so the listing never takes the input's place.
+// A browser's file names hold no "/", so neither the listing nor the map takes the input's place.
 constexpr const char* kListingPath = "/listing";
+constexpr const char* kMapPath = "/map";
 
 // The listing as the run writes it: every chunk to the sink at once. Nothing is kept, so a run
 // that gives up has nothing to put back; the sink drops what it got.
@@ -61,30 +59,40 @@ std::optional<GlyphShape> GlyphOf(const PageFields& fields, std::string* problem
   return glyph;
 }
 
+// Hands every call on to `host`, except that its cells go to `map`.
+class MapHost : public RunHost {
+ public:
+  MapHost(RunHost& host, MapSink& map) : host_(host), map_(map) {}
+  std::chrono::nanoseconds YieldInterval() const override { return host_.YieldInterval(); }
+  bool Yield() override { return host_.Yield(); }
+  TileStyle CurrentStyle() override { return host_.CurrentStyle(); }
+  void WalkStarted() override { host_.WalkStarted(); }
+  void WalkEnded() override { host_.WalkEnded(); }
+  TileSink* Tiles() override { return host_.Tiles(); }
+  MapSink* Map() override { return &map_; }
+
+ private:
+  RunHost& host_;
+  MapSink& map_;
+};
+
 }  // namespace
 
-std::string DollarHex(uint64_t value) {
-  char text[24];
-  std::snprintf(text, sizeof text, "$%04llX", static_cast<unsigned long long>(value));
-  return text;
-}
-
-std::error_code WebSession::PageFiles::OpenOutput(const std::string&, bool,
+std::error_code WebSession::PageFiles::OpenOutput(const std::string& path, bool append,
                                                   std::unique_ptr<OutputFile>* out) {
+  if (path == kMapPath) return MemFileSystem::OpenOutput(path, append, out);
   ++outputs_opened;
   *out = std::make_unique<SinkOutput>(sink);
   return {};
 }
 
 void WebSession::SetInput(const std::string& name, std::string bytes) {
+  sheet_.Close();  // it reads the file in place
+  sheet_threshold_ = -1;
   files_.files.clear();
+  map_.clear();
   name_ = name.empty() ? "input" : name;
   files_.files[name_] = std::move(bytes);
-}
-
-uint64_t WebSession::InputSize() const {
-  const auto it = files_.files.find(name_);
-  return it == files_.files.end() ? 0 : it->second.size();
 }
 
 void WebSession::SetFields(const PageFields& fields) {
@@ -117,25 +125,35 @@ void WebSession::SetFields(const PageFields& fields) {
   const std::string threshold_text = fields.threshold.empty() ? "0" : fields.threshold;
   if (const auto threshold = WholeField("Threshold", threshold_text, 255, &refusal))
     options_.threshold = *threshold;
+  options_.unique = options_.map = fields.unique && !options_.glyph && !options_.vertical &&
+                                   !options_.skip && options_.shape == Shape::k8x8;
 
-  plan_ = PlanRange(options_, InputSize());
-  tiles_.reset();
+  // The sheet is what the run reads: opened again only for another input or threshold.
+  std::string unreadable;
+  if (sheet_threshold_ != options_.threshold) {
+    unreadable = sheet_.Open(files_, name_, options_.threshold);
+    sheet_threshold_ = unreadable.empty() ? options_.threshold : -1;
+  }
+  RangePlan plan = PlanRange(options_, InputSize());
+  // Unique tiles and the map take a picture's own cells, not the blank ones after them.
+  const PictureInput* picture = sheet_.picture();
+  if (picture && options_.unique && plan.problem.empty() &&
+      uint64_t(plan.start) + uint64_t(plan.length) > picture->cells() * 8) {
+    RunOptions cut = options_;
+    cut.end_text = std::to_string(picture->cells() * 8);
+    plan = PlanRange(cut, InputSize());
+  }
   refused_ = !refusal.empty();
-  problem_ = refused_ ? refusal : plan_.problem;
-  if (!problem_.empty()) return;
-  if (plan_.length > kMaxPageRange) {
+  problem_ = refused_ ? refusal : !unreadable.empty() ? unreadable : plan.problem;
+  if (problem_.empty() && plan.length > kMaxPageRange) {
     refused_ = true;
-    problem_ = "The range holds " + std::to_string(plan_.length) +
+    problem_ = "The range holds " + std::to_string(plan.length) +
                " bytes; the page lists at most 16 MiB (16777216 bytes) at a time";
-    return;
   }
   const std::string& prefix = options_.listing.label_prefix;
-  if (const auto bad = prefix.empty() ? std::nullopt : LabelPrefixProblem(prefix)) {
-    problem_ = "Label prefix " + *bad;
-    return;
-  }
-  if (options_.glyph) return;
-  tiles_.emplace(WalkChoiceOf(options_), plan_.length);
+  const auto bad = prefix.empty() ? std::nullopt : LabelPrefixProblem(prefix);
+  if (problem_.empty() && bad) problem_ = "Label prefix " + *bad;
+  sheet_.Mark(options_, plan, problem_.empty(), style_.labels);
 }
 
 RunResult WebSession::Convert(RunHost& host, ListingSink& sink) {
@@ -146,78 +164,23 @@ RunResult WebSession::Convert(RunHost& host, ListingSink& sink) {
     return refused;
   }
   files_.sink = &sink;
-  const RunResult result = Run(options_, host, files_);
+  files_.files.erase(kMapPath);
+  map_.clear();
+  RunResult result;
+  if (options_.map) {
+    MapFile map(files_, kMapPath, options_.listing);
+    MapHost map_host(host, map);
+    result = Run(options_, map_host, files_);
+    if (result.status == RunStatus::kDone && !map.Commit()) {
+      map_ = std::move(files_.files[kMapPath]);
+      files_.files.erase(kMapPath);
+    }
+  } else {
+    result = Run(options_, host, files_);
+  }
   files_.sink = nullptr;
   sink.Finish(result.status == RunStatus::kDone);
   return result;
-}
-
-void WebSession::PaintBands(uint64_t first_band, int bands, uint32_t* pixels) const {
-  const size_t count = static_cast<size_t>(std::max(bands, 0)) * kSheetWidth * 8;
-  std::fill(pixels, pixels + count, kPageOffSheet);
-  const auto it = files_.files.find(name_);
-  if (it == files_.files.end()) return;
-  const std::string& bytes = it->second;
-  const uint64_t first = first_band * kSheetRowBytes;
-  if (first >= bytes.size()) return;
-  const uint64_t end = std::min<uint64_t>(bytes.size(), first + uint64_t(bands) * kSheetRowBytes);
-  PaintSheet(reinterpret_cast<const uint8_t*>(bytes.data()) + first, size_t(end - first), pixels,
-             kSheetWidth, kPageInk, kPagePaper);
-  if (!plan_.problem.empty() || plan_.length == 0) return;
-  // The range is tinted wherever the run would read it, listed or not.
-  const uint64_t range_start = uint64_t(plan_.start);
-  const uint64_t range_end = std::min(end, range_start + uint64_t(plan_.length));
-  for (uint64_t offset = std::max(first, range_start); offset < range_end; ++offset) {
-    const SheetPoint at = SheetPointOf(offset - first);
-    uint32_t* row = pixels + size_t(at.y) * kSheetWidth + size_t(at.x);
-    for (int bit = 0; bit < 8; ++bit)
-      row[bit] = row[bit] == kPageInk ? kPageRangeInk : kPageRangePaper;
-  }
-}
-
-std::vector<SheetRect> WebSession::Outlines(uint64_t first_band, int bands) const {
-  std::vector<SheetRect> out;
-  if (!tiles_) return out;
-  const auto start = int64_t{plan_.start};
-  const int64_t row_bytes = TileRowBytes(options_.shape);
-  const auto first_byte = static_cast<int64_t>(first_band * kSheetRowBytes);
-  const int64_t end_byte = first_byte + int64_t{bands} * int64_t(kSheetRowBytes);
-  // A tile reaches at most two tile rows below its first byte (8x12 mask rows, or a 16x16 tile
-  // that begins off a block's first byte).
-  const int64_t first_row = std::max<int64_t>(0, (first_byte - start) / row_bytes - 2);
-  const int64_t last_row =
-      std::min<int64_t>((end_byte - start) / row_bytes, std::numeric_limits<int32_t>::max());
-  for (int64_t row = first_row; row <= last_row; ++row) {
-    for (int32_t column = 0; column < 16; ++column) {
-      const TilePosition at{column, static_cast<int32_t>(row)};
-      if (tiles_->IndexOf(at) < 0) continue;
-      SheetRect rects[kMaxOutlineRects];
-      const int n = TileOutline(options_.shape, uint64_t(start + tiles_->OffsetOf(at)), rects);
-      out.insert(out.end(), rects, rects + n);
-    }
-  }
-  return out;
-}
-
-std::string WebSession::TipAt(uint64_t offset) const {
-  if (!tiles_) return DollarHex(offset);
-  const auto start = static_cast<uint64_t>(plan_.start);
-  const int64_t index = ListedTileHolding(*tiles_, options_.shape, start, offset);
-  if (index < 0) return DollarHex(offset);
-  const uint64_t first = start + static_cast<uint64_t>(tiles_->OffsetOf(tiles_->At(index)));
-  // The tile number wraps like the run's 32-bit counter.
-  const auto tile_no =
-      static_cast<int32_t>(static_cast<uint32_t>(plan_.TileNo) + static_cast<uint32_t>(index));
-  const std::string label = LabelText(ListingFormat(options_.listing), tile_no, style_.labels);
-  return label.empty() ? DollarHex(first) : DollarHex(first) + "  " + label;
-}
-
-ByteRange WebSession::Drag(uint64_t from, uint64_t to) const {
-  ByteRange range = DragRange(options_.shape, from, to);
-  const auto last = static_cast<uint64_t>(std::numeric_limits<int32_t>::max());
-  range.end = std::min(range.end, last);
-  range.start = std::min(range.start, last);
-  return range;
 }
 
 }  // namespace tessary

@@ -1,5 +1,5 @@
 // WebSession: the browser page's one input file held in memory, the values of its controls, the
-// runs made from them, and what its preview draws: sheet pixels, outlines, tips and drags.
+// runs made from them with the map they write, and the sheet that its preview draws.
 #pragma once
 
 #include <cstdint>
@@ -14,15 +14,16 @@
 #include "run/options.h"
 #include "run/range_check.h"
 #include "run/run.h"
-#include "run/sheet_pick.h"
-#include "run/tile_sheet.h"
 #include "tiles/syntax.h"
+#include "web/page_sheet.h"
 
 namespace tessary {
 
 // The page's controls as the user left them. The boxes follow the window's rules: Even counts
 // only with Skip, the label prefix only with Hex Count and a syntax that has symbols, the glyph
-// size and gap only with Glyph (which the run takes instead of Vertical, Skip and the shape).
+// size and gap only with Glyph (which the run takes instead of Vertical, Skip and the shape),
+// Unique tiles only with the 8x8 row walk (no Vertical, Skip, Glyph or other shape); a run with
+// Unique tiles writes the map as well.
 struct PageFields {
   std::string start = "0";
   std::string end;  // empty: the range ends with the file
@@ -41,18 +42,13 @@ struct PageFields {
   std::string glyph_size = "8x16";  // WxH, as GlyphNamed reads it
   std::string glyph_gap = "0";      // a whole number from 0 to kMaxGlyphGap
   std::string threshold = "0";      // a whole number from 0 (two colours only) to 255
+  bool unique = false;
 };
 
 // The most bytes a range may hold on the page: the input is kept in the page's memory, and its
 // listing (some 20 to 40 times as large) in the browser's storage, or in memory where the
 // browser has no private file system for the page.
 inline constexpr int64_t kMaxPageRange = int64_t{16} << 20;
-
-// The sheet's colours on the page, as 0xAABBGGRR words (RGBA bytes in memory, as a canvas takes
-// them): the file's bits, the same bits inside the range, and past the end of the file.
-inline constexpr uint32_t kPagePaper = 0xff181410, kPageInk = 0xffe3ddd8;
-inline constexpr uint32_t kPageRangePaper = 0xff5e3616, kPageRangeInk = 0xffffd4a8;
-inline constexpr uint32_t kPageOffSheet = 0xff665f5a;
 
 // Where a run's listing goes as the run writes it, so that it is never held whole in the core's
 // memory: the page hands each chunk to the script at once.
@@ -68,9 +64,11 @@ class ListingSink {
 
 class WebSession {
  public:
-  // The input's name (shown in messages) and its bytes; replaces any earlier input.
+  // The input's name (shown in messages) and its bytes; replaces any earlier input. A PNG
+  // picture is read from the rows that SetBrowserPicture() holds when SetFields() next comes.
   void SetInput(const std::string& name, std::string bytes);
-  uint64_t InputSize() const;
+  // The bytes a run reads: the file's, or a PNG picture's cell bytes (0 when it cannot be read).
+  uint64_t InputSize() const { return sheet_.size(); }
 
   // Takes the controls' values and plans the range they name.
   void SetFields(const PageFields& fields);
@@ -79,29 +77,22 @@ class WebSession {
   // The labels and invert that the host of a run hands it as its style.
   TileStyle style() const { return style_; }
   // Why a run would list nothing, or why the page refuses the run (a range too large, glyph
-  // fields that name no glyph shape, a threshold out of 0 to 255); "" otherwise.
+  // fields that name no glyph shape, a threshold out of 0 to 255); "" otherwise. A picture that
+  // cannot be read is named here too, as the run names it.
   const std::string& problem() const { return problem_; }
 
   // Runs with the last fields, the listing going to `sink`. A run that the page refuses fails
-  // before it starts with problem() as the message (and `sink` hears nothing).
+  // before it starts with problem() as the message (and `sink` hears nothing). With Unique
+  // tiles the run also writes the map, kept as map() when it ends with kDone.
   RunResult Convert(RunHost& host, ListingSink& sink);
+  // The map of the last run, as the core's MapFile writes it; "" when it wrote none.
+  const std::string& map() const { return map_; }
 
-  // Paints `bands` bands of the sheet from band `first_band` on into `pixels` (128 across, 8
-  // rows a band), tinting the range; what lies past the file gets kPageOffSheet.
-  void PaintBands(uint64_t first_band, int bands, uint32_t* pixels) const;
-  // The outlines of the listed tiles that may show in those bands (and cover none of the
-  // bands above them when they start two tile rows up); empty when the run would list nothing,
-  // and for glyphs, which the page's sheet does not lay out.
-  std::vector<SheetRect> Outlines(uint64_t first_band, int bands) const;
-  // What the tooltip over file byte `offset` says: the offset of the listed tile's first byte
-  // that holds it and its label line, or the byte's own offset.
-  std::string TipAt(uint64_t offset) const;
-  // The range a drag from `from` to `to` selects for the shape, its end cut at the last offset
-  // a field holds.
-  ByteRange Drag(uint64_t from, uint64_t to) const;
+  // What the preview draws, for the last input and fields.
+  const PageSheet& sheet() const { return sheet_; }
 
  private:
-  // The input in memory; the listing, whatever its name, straight to the sink of the run.
+  // The input in memory, and the map; the listing straight to the sink of the run.
   class PageFiles : public MemFileSystem {
    public:
     std::error_code OpenOutput(const std::string& path, bool append,
@@ -112,13 +103,11 @@ class WebSession {
   std::string name_ = "input";
   RunOptions options_;
   TileStyle style_;
-  RangePlan plan_;
-  std::optional<ListedTiles> tiles_;  // set when the run would list 8x8 to 16x16 tiles
+  PageSheet sheet_;
+  int sheet_threshold_ = -1;  // the threshold the sheet was opened with; -1: not opened
   std::string problem_;
+  std::string map_;
   bool refused_ = false;  // the page refuses the run: problem_ says why
 };
-
-// "$0ABC": an offset as the tips show it, four hexadecimal digits at least.
-std::string DollarHex(uint64_t value);
 
 }  // namespace tessary

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "run/lister.h"
+#include "run/test_png.h"
 
 namespace tessary {
 namespace {
@@ -33,6 +34,18 @@ std::string Bytes(size_t size) {
   return bytes;
 }
 
+// A session and the sink of its last run.
+class WebSessionTest : public ::testing::Test {
+ protected:
+  RunResult Convert() {
+    sink = Collected();
+    FixedStyleHost host(session.style());
+    return session.Convert(host, sink);
+  }
+  WebSession session;
+  Collected sink;
+};
+
 // The listing that the core makes on its own from `options` and `style`.
 std::string CoreListing(RunOptions options, TileStyle style, const std::string& bytes) {
   MemFileSystem files;
@@ -44,8 +57,7 @@ std::string CoreListing(RunOptions options, TileStyle style, const std::string& 
   return files.files["out"];
 }
 
-TEST(WebSessionTest, FieldsFollowTheWindowsRules) {
-  WebSession session;
+TEST_F(WebSessionTest, FieldsFollowTheWindowsRules) {
   session.SetInput("a.chr", Bytes(1024));
   PageFields f;
   f.even = true;  // without Skip: no meaning
@@ -71,28 +83,25 @@ TEST(WebSessionTest, FieldsFollowTheWindowsRules) {
   f.label_prefix = "9lives";  // not a symbol's start: named, and nothing outlined
   session.SetFields(f);
   EXPECT_EQ(session.problem().rfind("Label prefix ", 0), 0u) << session.problem();
-  EXPECT_TRUE(session.Outlines(0, 8).empty());
+  EXPECT_TRUE(session.sheet().Outlines(0, 8).empty());
   f.syntax = Syntax::kC;  // no symbols
   session.SetFields(f);
   EXPECT_EQ(session.options().listing.label_prefix, "");
   EXPECT_EQ(session.problem(), "");
 }
 
-TEST(WebSessionTest, ListsAsTheCoreDoesAcrossChunks) {
+TEST_F(WebSessionTest, ListsAsTheCoreDoesAcrossChunks) {
   // Past one chunk of the listing, so the sink gets several writes, with a partial last band.
   const std::string bytes = Bytes(96 * 1024 + 129);
+  session.SetInput("sheet.bin", bytes);
+  PageFields f;
+  f.pixels = true;
+  f.start = "$81";
+  f.count_from = "$7FFFFFF0";
   for (const Shape shape : {Shape::k8x8, Shape::k8x12, Shape::k16x16}) {
-    WebSession session;
-    session.SetInput("sheet.bin", bytes);
-    PageFields f;
     f.shape = shape;
-    f.pixels = true;
-    f.start = "$81";
-    f.count_from = "$7FFFFFF0";
     session.SetFields(f);
-    Collected sink;
-    FixedStyleHost host(session.style());
-    const RunResult result = session.Convert(host, sink);
+    const RunResult result = Convert();
     ASSERT_EQ(result.status, RunStatus::kDone) << result.message;
     EXPECT_GT(sink.writes, 1);
     EXPECT_GT(sink.text.size(), kChunkSize);
@@ -102,6 +111,7 @@ TEST(WebSessionTest, ListsAsTheCoreDoesAcrossChunks) {
     // Guards against a listing cut short by full storage being offered as if it were whole.
     Collected full;
     full.full_at = 2;
+    FixedStyleHost host(session.style());
     const RunResult failed = session.Convert(host, full);
     EXPECT_EQ(failed.status, RunStatus::kFailed);
     EXPECT_NE(failed.message.find("No space left on device"), std::string::npos) << failed.message;
@@ -109,54 +119,40 @@ TEST(WebSessionTest, ListsAsTheCoreDoesAcrossChunks) {
   }
 }
 
-TEST(WebSessionTest, ARunThatListsNothingEndsTheSinkEmpty) {
-  WebSession session;
-  session.SetInput("a.chr", Bytes(512));
+TEST_F(WebSessionTest, RunsThatListNothingEndTheSinkEmptyOrNeverStart) {
+  session.SetInput("big.chr", std::string(kMaxPageRange + 8, '\x5a'));
   PageFields f;
-  f.start = "$10";
-  f.end = "$10";
+  f.start = f.end = "$10";  // an empty range: the run says why
   session.SetFields(f);
   EXPECT_NE(session.problem(), "");
-  Collected sink;
-  FixedStyleHost host(session.style());
-  const RunResult result = session.Convert(host, sink);
+  RunResult result = Convert();
   EXPECT_NE(result.status, RunStatus::kDone);
   EXPECT_NE(result.message, "");
   EXPECT_EQ(sink.finishes, 1);
   EXPECT_FALSE(sink.whole);
   EXPECT_EQ(sink.text, "");
-}
-
-TEST(WebSessionTest, RefusesARangeOneBytePastTheLimit) {
-  WebSession session;
-  session.SetInput("big.chr", std::string(kMaxPageRange + 8, '\x5a'));
-  PageFields f;
+  f.start = "0";
   f.end = std::to_string(kMaxPageRange);
   session.SetFields(f);
   EXPECT_EQ(session.problem(), "");  // exactly the limit: listed
   f.end = std::to_string(kMaxPageRange + 1);
   session.SetFields(f);
   EXPECT_NE(session.problem().find("16 MiB"), std::string::npos) << session.problem();
-  Collected sink;
-  FixedStyleHost host(session.style());
-  const RunResult result = session.Convert(host, sink);
+  result = Convert();
   EXPECT_EQ(result.status, RunStatus::kFailed);
   EXPECT_EQ(result.message, session.problem());
   EXPECT_EQ(sink.writes + sink.finishes, 0);  // the run never started
 }
 
-TEST(WebSessionTest, EveryTileGlyphAndThresholdAsTheWindowReadsThem) {
+TEST_F(WebSessionTest, EveryTileGlyphAndThresholdAsTheWindowReadsThem) {
   const std::string bytes = Bytes(1000);  // 1000 = 62 glyphs of 16 bytes and a partial one
-  WebSession session;
   session.SetInput("font.bin", bytes);
   PageFields f;
   f.glyph_size = "nonsense";  // without Glyph: not read
   f.threshold = "";           // emptied: the least value
   session.SetFields(f);
   EXPECT_EQ(session.problem(), "");
-  Collected sink;
-  FixedStyleHost host(session.style());
-  const RunResult tiles = session.Convert(host, sink);
+  const RunResult tiles = Convert();
   ASSERT_EQ(tiles.status, RunStatus::kDone);
   // The note on the partial block row names the page's box.
   EXPECT_NE(tiles.note.find("\"Every tile\""), std::string::npos) << tiles.note;
@@ -165,7 +161,7 @@ TEST(WebSessionTest, EveryTileGlyphAndThresholdAsTheWindowReadsThem) {
   EXPECT_TRUE(session.options().every_tile);
   EXPECT_FALSE(session.options().glyph.has_value());
   EXPECT_EQ(session.options().threshold, 0);
-  EXPECT_FALSE(session.Outlines(0, 8).empty());
+  EXPECT_FALSE(session.sheet().Outlines(0, 8).empty());
 
   // Glyph takes the place of the tile boxes, which keep their values as the window's do.
   f.glyph = true;
@@ -178,10 +174,15 @@ TEST(WebSessionTest, EveryTileGlyphAndThresholdAsTheWindowReadsThem) {
   EXPECT_EQ(session.problem(), "");
   EXPECT_EQ(session.options().glyph, (GlyphShape{8, 16, 3}));
   EXPECT_EQ(session.options().threshold, 255);
-  EXPECT_TRUE(session.Outlines(0, 8).empty());  // the sheet does not lay glyphs out
-  EXPECT_EQ(session.TipAt(17), "$0011");
-  sink = Collected();
-  ASSERT_EQ(session.Convert(host, sink).status, RunStatus::kDone);
+  // The sheet lays glyphs out from the range's start (cell 16, the second band): each of the 52
+  // glyphs of 19 bytes after it is one 8x16 outline, and none is past them.
+  const std::vector<SheetRect> glyphs = session.sheet().Outlines(0, 8);
+  ASSERT_EQ(glyphs.size(), 52u);
+  EXPECT_EQ(glyphs[0].y, 16);
+  EXPECT_EQ(glyphs[51].x, 3 * 8);
+  EXPECT_EQ(glyphs[51].height, 16);
+  EXPECT_EQ(session.sheet().TipAt(17), "$0011");
+  ASSERT_EQ(Convert().status, RunStatus::kDone);
   RunOptions plain = session.options();
   plain.vertical = plain.skip = false;
   EXPECT_EQ(sink.text, CoreListing(plain, session.style(), bytes));
@@ -198,58 +199,71 @@ TEST(WebSessionTest, EveryTileGlyphAndThresholdAsTheWindowReadsThem) {
     EXPECT_EQ(session.problem().rfind(field == &PageFields::threshold ? "Threshold " : "Glyph ", 0),
               0u)
         << text << ": " << session.problem();
-    Collected none;
-    const RunResult result = session.Convert(host, none);
+    const RunResult result = Convert();
     EXPECT_EQ(result.status, RunStatus::kFailed) << text;
     EXPECT_EQ(result.message, session.problem());
-    EXPECT_EQ(none.writes + none.finishes, 0);
+    EXPECT_EQ(sink.writes + sink.finishes, 0);
   }
 }
 
-TEST(WebSessionTest, PaintsTheRangeTintedAndNothingPastTheFile) {
-  WebSession session;
-  session.SetInput("a.chr", std::string(129, '\xF0'));  // one byte into the second band
+// Guards against a sheet that draws a picture's file bytes, or its cells at a stale threshold,
+// and against paint past the last byte.
+TEST_F(WebSessionTest, PaintsCellsWithTheRangeTintedAndNothingPastTheEnd) {
+  TestPng png(16, 8, 8, 0);  // cells 0 and 1: a black diagonal over white, grey 128 under it
+  for (uint32_t y = 0; y < 8; ++y)
+    for (uint32_t x = 0; x < 16; ++x) png.samples.push_back(x % 8 == y ? 0 : y == 7 ? 128 : 255);
+  session.SetInput("pic.png", png.File());
   PageFields f;
   f.start = "8";
-  f.end = "16";
+  f.unique = true;  // the range ends with the picture's own cells: [8, 16)
+  f.threshold = "100";
   session.SetFields(f);
+  f.threshold = "0";  // three colours: refused
+  session.SetFields(f);
+  EXPECT_NE(session.problem().find("colours"), std::string::npos) << session.problem();
+  f.threshold = "100";
+  session.SetFields(f);
+  ASSERT_EQ(session.InputSize(), 128u);  // the two cells and 14 blank ones
   std::vector<uint32_t> pixels(2 * 8 * kSheetWidth, 0);
-  session.PaintBands(0, 2, pixels.data());
-  EXPECT_EQ(pixels[0], kPageInk);                            // byte 0, bit 7
-  EXPECT_EQ(pixels[4], kPagePaper);                          // byte 0, bit 3
-  EXPECT_EQ(pixels[8], kPageRangeInk);                       // byte 8: the first of the range
-  EXPECT_EQ(pixels[7 * kSheetWidth + 12], kPageRangePaper);  // byte 15: its last
-  EXPECT_EQ(pixels[16], kPageInk);                           // byte 16: past it
-  EXPECT_EQ(pixels[8 * kSheetWidth], kPageInk);              // byte 128, the file's last
-  EXPECT_EQ(pixels[9 * kSheetWidth], kPageOffSheet);         // byte 129 is not in the file
-  EXPECT_EQ(pixels[8 * kSheetWidth + 8], kPageOffSheet);
+  session.sheet().PaintBands(0, 2, pixels.data());
+  EXPECT_EQ(pixels[0], kPageInk);                           // byte 0, bit 7: before the range
+  EXPECT_EQ(pixels[8], kPageRangeInk);                      // byte 8: the first of the range
+  EXPECT_EQ(pixels[7 * kSheetWidth + 9], kPageRangePaper);  // grey: over the threshold
+  EXPECT_EQ(pixels[7 * kSheetWidth + 15], kPageRangeInk);   // byte 15: the range's last
+  EXPECT_EQ(pixels[16], kPagePaper);                        // a blank cell, past the range
+  EXPECT_EQ(pixels[8 * kSheetWidth], kPageOffSheet);        // past the last cell byte
+  session.SetInput("a.chr", std::string(129, '\xF0'));      // one byte into the second band
+  session.SetFields(PageFields());
+  session.sheet().PaintBands(0, 2, pixels.data());
+  EXPECT_EQ(pixels[8 * kSheetWidth + 4], kPageRangePaper);  // byte 128, the file's last
+  EXPECT_EQ(pixels[9 * kSheetWidth], kPageOffSheet);        // byte 129 is not in the file
 }
 
-TEST(WebSessionTest, OutlinesTipsAndDragsComeFromTheListing) {
-  WebSession session;
+TEST_F(WebSessionTest, OutlinesTipsAndDragsComeFromTheListing) {
   session.SetInput("a.chr", Bytes(4096));
   PageFields f;
   f.start = "$80";
   f.count_from = "$10";
   session.SetFields(f);
   // Band 1 holds the first tile row: 16 tiles of one rectangle each.
-  const std::vector<SheetRect> rects = session.Outlines(1, 1);
+  const PageSheet& sheet = session.sheet();
+  const std::vector<SheetRect> rects = sheet.Outlines(1, 1);
   ASSERT_GE(rects.size(), 16u);
   EXPECT_EQ(rects[0].x, 0);
   EXPECT_EQ(rects[0].y, 8);
   EXPECT_EQ(rects[0].width, 8);
-  EXPECT_EQ(session.TipAt(0x93), "$0090  ; 12");  // the third tile of the range
-  EXPECT_EQ(session.TipAt(0x10), "$0010");        // before the range
-  const ByteRange drag = session.Drag(0x91, 0x08);
+  EXPECT_EQ(sheet.TipAt(0x93), "$0090  ; 12");  // the third tile of the range
+  EXPECT_EQ(sheet.TipAt(0x10), "$0010");        // before the range
+  const ByteRange drag = sheet.Drag(0x91, 0x08);
   EXPECT_EQ(drag.start, 0x08u);
   EXPECT_EQ(drag.end, 0x98u);
   // Guards against a drag end past what the End field can hold.
-  EXPECT_EQ(session.Drag(0, uint64_t{1} << 33).end, 0x7FFFFFFFu);
+  EXPECT_EQ(sheet.Drag(0, uint64_t{1} << 33).end, 0x7FFFFFFFu);
   f.start = "$80";
   f.end = "$84";  // too short: nothing outlined, tips name bytes
   session.SetFields(f);
-  EXPECT_TRUE(session.Outlines(0, 4).empty());
-  EXPECT_EQ(session.TipAt(0x93), "$0093");
+  EXPECT_TRUE(sheet.Outlines(0, 4).empty());
+  EXPECT_EQ(sheet.TipAt(0x93), "$0093");
 }
 
 }  // namespace

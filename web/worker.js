@@ -220,6 +220,10 @@ function workerMain() {
     const status = core._tessary_convert();
     const listing = await store.end(status === 0 && whole);
     const ms = performance.now() - started;
+    // The map that a run with Unique tiles wrote, small beside the listing.
+    const mapAt = core._tessary_map(), mapSize = core._tessary_map_size();
+    const map = status === 0 && mapSize > 0 ?
+      new Blob([core.HEAPU8.slice(mapAt, mapAt + mapSize)], { type: 'text/plain' }) : null;
     self.postMessage({
       type: 'done',
       status,
@@ -228,6 +232,7 @@ function workerMain() {
       note: core.UTF8ToString(core._tessary_note()),
       tiles: core._tessary_tiles(),
       listing,
+      map,
     });
     store.release();
   };

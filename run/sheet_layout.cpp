@@ -1,4 +1,4 @@
-#include "ui/sheet_layout.h"
+#include "run/sheet_layout.h"
 
 #include <algorithm>
 

@@ -1,0 +1,149 @@
+#include "web/page_sheet.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <limits>
+#include <utility>
+
+#include "run/listing_walk.h"
+#include "run/messages.h"
+#include "tiles/listing_format.h"
+
+namespace tessary {
+
+std::string DollarHex(uint64_t value) {
+  char text[24];
+  std::snprintf(text, sizeof text, "$%04llX", static_cast<unsigned long long>(value));
+  return text;
+}
+
+std::string PageSheet::Open(FileSystem& files, const std::string& name, int threshold) {
+  Close();
+  std::unique_ptr<InputFile> raw;
+  if (const std::error_code ec = files.OpenInput(name, &raw)) {
+    return messages::CannotOpenInput(name, ec);
+  }
+  OpenedInput opened = OpenPictureOrRaw(std::move(raw), {threshold, {}});
+  if (opened.error) {
+    const bool own = opened.error.category() == PictureCategory() && !opened.problem.empty();
+    return own ? messages::BadPicture(name, opened.problem)
+               : messages::CannotReadInput(name, opened.error);
+  }
+  input_ = std::move(opened.input);
+  picture_ = opened.picture;
+  size_ = input_->Size().value_or(0);
+  return {};
+}
+
+void PageSheet::Close() {
+  input_.reset();
+  picture_ = nullptr;
+  size_ = 0;
+}
+
+void PageSheet::Mark(const RunOptions& options, const RangePlan& plan, bool lists, bool labels) {
+  plan_ = plan;
+  shape_ = options.shape;
+  listing_ = options.listing;
+  labels_ = labels;
+  layout_ = options.glyph ? SheetLayout(options.glyph, std::max(0, plan.start)) : SheetLayout();
+  tiles_.reset();
+  if (lists && plan.problem.empty()) tiles_.emplace(WalkChoiceOf(options), plan.length);
+}
+
+int64_t PageSheet::bands() const {
+  const int64_t bytes = static_cast<int64_t>(size_) - layout_.CellStart(0);
+  return (bytes + layout_.BandBytes() - 1) / layout_.BandBytes();
+}
+
+void PageSheet::PaintBands(int64_t first_band, int bands, uint32_t* pixels) const {
+  const int64_t width = layout_.SheetWidth(), height = layout_.cell_height();
+  bands = std::max(bands, 0);
+  std::fill(pixels, pixels + size_t(bands) * size_t(height * width), kPageOffSheet);
+  if (!input_) return;
+  const int64_t top = first_band * height;
+  const bool tinted = plan_.problem.empty() && plan_.length > 0;
+  const int64_t range_start = plan_.start, range_end = int64_t{plan_.start} + plan_.length;
+  const auto file_end = static_cast<int64_t>(std::min<uint64_t>(size_, uint64_t{1} << 62));
+  std::vector<char> bytes;
+  // Reads the bytes [from, to) that lie in the file and paints the cells [first, end) from them.
+  const auto read_and_paint = [&](int64_t first, int64_t end, int64_t from, int64_t to) {
+    from = std::max<int64_t>(from, 0);
+    to = std::min(to, file_end);
+    if (to <= from) return;
+    bytes.resize(size_t(to - from));
+    size_t got = 0;
+    ReadFileAt(*input_, uint64_t(from), bytes.data(), bytes.size(), &got);
+    for (int64_t cell = first; cell < end; ++cell) {
+      const int64_t cell_start = layout_.CellStart(cell);
+      const int64_t stop = std::min(cell_start + layout_.CellBytes(), from + int64_t(got));
+      for (int64_t offset = std::max(cell_start, from); offset < stop; ++offset) {
+        const SheetPoint at = *layout_.PointOf(offset);
+        uint32_t* row = pixels + size_t(at.y - top) * size_t(width) + size_t(at.x);
+        const bool in_range = tinted && offset >= range_start && offset < range_end;
+        const uint32_t ink = in_range ? kPageRangeInk : kPageInk;
+        const uint32_t paper = in_range ? kPageRangePaper : kPagePaper;
+        const auto byte = static_cast<uint8_t>(bytes[size_t(offset - from)]);
+        for (int bit = 0; bit < 8; ++bit) row[bit] = (byte << bit) & 0x80 ? ink : paper;
+      }
+    }
+  };
+  const int64_t first_cell = first_band * 16, end_cell = (first_band + bands) * 16;
+  // Glyph gaps up to the glyphs' own size are read with them; wider ones are skipped.
+  if (layout_.stride() <= 2 * layout_.CellBytes()) {
+    read_and_paint(first_cell, end_cell, layout_.CellStart(first_cell),
+                   layout_.CellStart(end_cell));
+  } else {
+    for (int64_t cell = first_cell; cell < end_cell; ++cell) {
+      read_and_paint(cell, cell + 1, layout_.CellStart(cell),
+                     layout_.CellStart(cell) + layout_.CellBytes());
+    }
+  }
+}
+
+std::vector<SheetRect> PageSheet::Outlines(int64_t first_band, int bands) const {
+  std::vector<SheetRect> out;
+  if (!tiles_) return out;
+  const int64_t start = plan_.start;
+  const int64_t row_bytes = layout_.glyphs() ? layout_.stride() : TileRowBytes(shape_);
+  const int64_t first_byte = layout_.CellStart(first_band * 16);
+  const int64_t end_byte = layout_.CellStart((first_band + bands) * 16);
+  // A tile reaches at most two tile rows below its first byte (8x12 mask rows, or a 16x16 tile
+  // that begins off a block's first byte).
+  const int64_t first_row = std::max<int64_t>(0, (first_byte - start) / row_bytes - 2);
+  const int64_t last_row =
+      std::min<int64_t>((end_byte - start) / row_bytes, std::numeric_limits<int32_t>::max());
+  for (int64_t row = first_row; row <= last_row; ++row) {
+    for (int32_t column = 0; column < 16; ++column) {
+      const TilePosition at{column, static_cast<int32_t>(row)};
+      if (tiles_->IndexOf(at) < 0) continue;
+      SheetRect rects[kMaxOutlineRects];
+      const int n = layout_.Outline(shape_, start + tiles_->OffsetOf(at), rects);
+      out.insert(out.end(), rects, rects + n);
+    }
+  }
+  return out;
+}
+
+std::string PageSheet::TipAt(uint64_t offset) const {
+  if (!tiles_ || layout_.glyphs()) return DollarHex(offset);
+  const auto start = static_cast<uint64_t>(plan_.start);
+  const int64_t index = ListedTileHolding(*tiles_, shape_, start, offset);
+  if (index < 0) return DollarHex(offset);
+  const uint64_t first = start + static_cast<uint64_t>(tiles_->OffsetOf(tiles_->At(index)));
+  // The tile number wraps like the run's 32-bit counter.
+  const auto tile_no =
+      static_cast<int32_t>(static_cast<uint32_t>(plan_.TileNo) + static_cast<uint32_t>(index));
+  const std::string label = LabelText(ListingFormat(listing_), tile_no, labels_);
+  return label.empty() ? DollarHex(first) : DollarHex(first) + "  " + label;
+}
+
+ByteRange PageSheet::Drag(int64_t from, int64_t to) const {
+  ByteRange range = layout_.DragRange(shape_, from, to);
+  const auto last = static_cast<uint64_t>(std::numeric_limits<int32_t>::max());
+  range.end = std::min(range.end, last);
+  range.start = std::min(range.start, last);
+  return range;
+}
+
+}  // namespace tessary
