@@ -85,7 +85,9 @@ def set_fields(d, values):
 
 
 def open_input(d, path):
-    d.execute_script("document.getElementById('fileInfo').textContent = ''")
+    # Emptied first, so that choosing the file chosen last opens it anew, as a user's pick does.
+    d.execute_script("document.getElementById('fileInfo').textContent = '';"
+                     "document.getElementById('file').value = ''")
     d.find_element(By.ID, 'file').send_keys(path)
     wait(lambda: 'bytes' in d.find_element(By.ID, 'fileInfo').text)
 
@@ -560,6 +562,14 @@ def layout_test(d, url):
 def stored_listings_test(d):
     """After a reload and three runs, the browser's private storage holds the live worker's
     folder only, with at most its last two listings."""
+    folders = wait(lambda: stored_listings(d, lambda folders: len(folders) == 1 and all(
+        n.startswith('tessary-') and len(files) <= 2 for n, files in folders.items())), 10)
+    check('stored listings: one worker folder with at most two listings', folders is not None,
+          str(stored_listings(d, lambda _: True)))
+
+
+def stored_listings(d, fits):
+    """The folders of the browser's private storage, each with its files' names, if they fit."""
     folders = d.execute_async_script("""
       const done = arguments[arguments.length - 1];
       (async () => {
@@ -571,9 +581,7 @@ def stored_listings_test(d):
         }
         done(out);
       })().catch((e) => done({ error: String(e) }));""")
-    check('stored listings: one worker folder with at most two listings',
-          len(folders) == 1 and all(n.startswith('tessary-') and len(files) <= 2
-                                    for n, files in folders.items()), str(folders))
+    return folders if fits(folders) else None
 
 
 def fallback_test(d, cli, work):

@@ -57,9 +57,10 @@ function warmUp(core) {
 // the core's chunks are written straight from its memory, and the listing lies on disk, so a
 // listing of hundreds of megabytes is neither copied nor held in memory. Otherwise as the parts
 // of a Blob. Each worker keeps its files in a folder of its own, which it holds a lock on while
-// it lives; at its start and before each run it removes the folders of workers that are gone
-// (ended by a cancel, or a closed page), and it keeps only its last two listings (the page may
-// still be saving the one it offered before).
+// it lives; whenever it has answered (ready, or a run done) it removes the folders of workers
+// that are gone (ended by a cancel, or a closed page) and its own listings but the last two
+// (the page may still be saving the one it offered before). Removing a big file takes time,
+// which thus never delays a run.
 class ListingStore {
   static async open() {
     const store = new ListingStore();
@@ -72,16 +73,20 @@ class ListingStore {
       });
       store.root = root;
       store.folder = await root.getDirectoryHandle(name, { create: true });
-      await store.sweep();
     } catch (e) {
       store.folder = null;  // no private file system here (a private window, say): Blob parts
     }
     return store;
   }
 
-  // Removes the folders of workers that are gone; one that is still being let go of is removed
-  // by a later sweep.
-  async sweep() {
+  // Closes the last run's file, and removes what no page needs any more: the folders of workers
+  // that are gone (one that is still being let go of goes at a later call), and this worker's
+  // listings but the last two.
+  async tidy() {
+    this.release();
+    if (!this.folder) return;
+    const old = this.runs - 2;
+    if (old > 0) await this.folder.removeEntry('listing-' + old).catch(() => {});
     const live = new Set((await navigator.locks.query()).held.map((lock) => lock.name));
     for await (const name of this.root.keys()) {
       if (name.startsWith('tessary-') && !live.has(name)) {
@@ -106,9 +111,7 @@ class ListingStore {
     this.parts = null;
     if (this.folder) {
       try {
-        await this.sweep();
         const run = ++this.runs;
-        if (run > 2) await this.folder.removeEntry('listing-' + (run - 2)).catch(() => {});
         this.file = await this.folder.getFileHandle('listing-' + run, { create: true });
         this.access = await this.file.createSyncAccessHandle();
         this.access.truncate(0);
@@ -198,6 +201,7 @@ function workerMain() {
       warming = false;
       store = await ListingStore.open();
       self.postMessage({ type: 'ready' });
+      store.tidy();
       return;
     }
     if (job.type === 'input') {  // the input file, kept for the runs until the next one
@@ -234,7 +238,7 @@ function workerMain() {
       listing,
       map,
     });
-    store.release();
+    store.tidy();
   };
 }
 
