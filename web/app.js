@@ -8,7 +8,7 @@ function pageMain(scriptUrl) {
   const TEXT_FIELDS = ['start', 'end', 'countFrom', 'labelPrefix', 'glyphSize', 'glyphGap',
     'threshold'];
   const BOXES = ['hexCount', 'vertical', 'skip', 'even', 'invert', 'pixels', 'everyTile', 'glyph',
-    'unique'];
+    'unique', 'map'];
   const SELECTS = ['shape', 'syntax', 'zoom'];
   const SHAPES = ['8x8', '8x12', '16x16'];
   const INK_OUTLINE = 'rgba(255, 170, 0, 0.85)';
@@ -69,12 +69,14 @@ function pageMain(scriptUrl) {
 
   // The window's enabling rules: Even goes with Skip; a label prefix needs Hex Count and a
   // syntax with symbols; Glyph takes the place of Vertical, Skip, Even and the shape, and its
-  // size and gap count only while it is set; Unique tiles takes the 8x8 row walk only.
+  // size and gap count only while it is set; Unique tiles takes the 8x8 row walk only, and Map
+  // counts only with it.
   function applyEnabling() {
     const glyph = $('glyph').checked;
     for (const id of ['vertical', 'skip', 'shape']) $(id).disabled = glyph;
     $('unique').disabled = glyph || $('vertical').checked || $('skip').checked ||
       $('shape').value !== '8x8';
+    $('map').disabled = $('unique').disabled || !$('unique').checked;
     $('even').disabled = glyph || !$('skip').checked;
     $('glyphSize').disabled = $('glyphGap').disabled = !glyph;
     const symbols = core._tessary_syntax_symbols($('syntax').selectedIndex) === 1;
@@ -86,7 +88,8 @@ function pageMain(scriptUrl) {
       ($('skip').checked ? 4 : 0) | ($('even').checked ? 8 : 0) |
       ($('invert').checked ? 16 : 0) | ($('pixels').checked ? 32 : 0) |
       ($('everyTile').checked ? 64 : 0) | ($('glyph').checked ? 128 : 0) |
-      ($('unique').checked ? 256 : 0);  // the core drops it off the 8x8 row walk
+      ($('unique').checked ? 256 : 0) |  // the core drops it off the 8x8 row walk
+      ($('map').checked ? 512 : 0);
     return {
       start: $('start').value,
       end: $('end').value,

@@ -112,7 +112,7 @@ EMSCRIPTEN_KEEPALIVE void tessary_picture(int width, int height, const uint8_t* 
 EMSCRIPTEN_KEEPALIVE double tessary_input_size() { return double(Session().InputSize()); }
 
 // Bits of `flags`: 1 Hex Count, 2 Vertical, 4 Skip, 8 Even, 16 Invert, 32 pixel comments,
-// 64 Every tile, 128 Glyph, 256 Unique tiles (and the map). `shape`: 0 8x8, 1 8x12, 2 16x16.
+// 64 Every tile, 128 Glyph, 256 Unique tiles, 512 its map. `shape`: 0 8x8, 1 8x12, 2 16x16.
 // `syntax`: a place in the core's syntax table. The glyph size and gap and the threshold come as
 // typed. Returns why a run would list nothing, or why the page refuses it, or "".
 EMSCRIPTEN_KEEPALIVE const char* tessary_fields(const char* start, const char* end,
@@ -124,6 +124,7 @@ EMSCRIPTEN_KEEPALIVE const char* tessary_fields(const char* start, const char* e
   f.every_tile = flags & 64;
   f.glyph = flags & 128;
   f.unique = flags & 256;
+  f.map = flags & 512;
   f.glyph_size = glyph_size;
   f.glyph_gap = glyph_gap;
   f.threshold = threshold;

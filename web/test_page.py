@@ -29,7 +29,8 @@ NO_SYMBOLS = {'c'}
 MIB16 = 16 << 20
 # The page's Glyph gap in the number notation, as the window reads it; --glyph-gap takes decimal.
 GLYPH_GAPS = {'0': '0', '1': '1', '$3': '3', '%101': '5', '64': '64'}
-PLAIN_FORMAT_ROW = {'everyTile': False, 'glyph': False, 'threshold': '0', 'unique': False}
+PLAIN_FORMAT_ROW = {'everyTile': False, 'glyph': False, 'threshold': '0', 'unique': False,
+                    'map': True}
 
 results = []
 
@@ -326,7 +327,14 @@ def unique_tests(d, cli, work):
               want[0] is None and page[0] is None and 'do not fit a byte map' in said
               and said in want[1] and download_digest(d, 'mapDownload') == (None, 0),
               'cli %s page %s' % (want, page))
-    set_fields(d, {'unique': False})
+    # Without the map, as the window without a Map file, those cells are listed.
+    set_fields(d, {'map': False})
+    page = run_page(d)
+    want = cli_listing(cli, raw, f, os.path.join(work, 'x.H'), ['--unique'])
+    check('Unique tiles without Map lists past $FF as tessary-cli --unique, and offers no map',
+          want[0] is not None and page[:2] == want and
+          download_digest(d, 'mapDownload') == (None, 0), 'cli %s page %s' % (want, page))
+    set_fields(d, {'unique': False, 'map': True})
 
 
 def unique_enabling_test(d, cli, work):
@@ -469,7 +477,7 @@ def reload_test(d, url):
               'vertical': True, 'skip': True, 'even': True, 'invert': True, 'pixels': True,
               'shape': '16x16', 'syntax': 'rgbds', 'labelPrefix': 'spr_', 'zoom': '6',
               'everyTile': True, 'glyph': True, 'glyphSize': '24x21', 'glyphGap': '$1',
-              'threshold': '77', 'unique': True}
+              'threshold': '77', 'unique': True, 'map': False}
     set_fields(d, values)
     d.get(url)
     wait(lambda: d.find_element(By.ID, 'go').is_enabled())

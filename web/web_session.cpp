@@ -125,8 +125,9 @@ void WebSession::SetFields(const PageFields& fields) {
   const std::string threshold_text = fields.threshold.empty() ? "0" : fields.threshold;
   if (const auto threshold = WholeField("Threshold", threshold_text, 255, &refusal))
     options_.threshold = *threshold;
-  options_.unique = options_.map = fields.unique && !options_.glyph && !options_.vertical &&
-                                   !options_.skip && options_.shape == Shape::k8x8;
+  options_.unique = fields.unique && !options_.glyph && !options_.vertical && !options_.skip &&
+                    options_.shape == Shape::k8x8;
+  options_.map = options_.unique && fields.map;
 
   // The sheet is what the run reads: opened again only for another input or threshold.
   std::string unreadable;

@@ -43,6 +43,7 @@ struct PageFields {
   std::string glyph_gap = "0";      // a whole number from 0 to kMaxGlyphGap
   std::string threshold = "0";      // a whole number from 0 (two colours only) to 255
   bool unique = false;
+  bool map = true;  // with Unique tiles: the map too, as the window's Map file field names one
 };
 
 // The most bytes a range may hold on the page: the input is kept in the page's memory, and its
