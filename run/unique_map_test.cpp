@@ -209,9 +209,8 @@ TEST_F(UniqueMapTest, PictureCellsAndARefusingMap) {
   host = Recorder();
   host.refuse_batch = 1;
   result = Go();
-  EXPECT_EQ(
-      std::pair(result.status, result.message),
-      std::pair(RunStatus::kFailed, "map refused; output file \"out.asm\" is left as it was"));
+  EXPECT_EQ(result.status, RunStatus::kFailed);
+  EXPECT_EQ(result.message, "map refused; output file \"out.asm\" is left as it was");
   EXPECT_EQ(files.files["out.asm"], "old");
 }
 
