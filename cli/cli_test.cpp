@@ -306,8 +306,7 @@ TEST(CliEndToEndTest, ShellCases) {
     fs::create_directories(dir / "tmp");
     fs::copy_file(TESSARY_GOLDEN_DIR "/sheet_rows/case.bin", dir / "in.bin");
     // The unprivileged user may write the folder and its tmp/, and owns what is made there.
-    fs::permissions(dir, fs::perms::all);
-    fs::permissions(dir / "tmp", fs::perms::all);
+    for (const fs::path& path : {dir, dir / "tmp"}) fs::permissions(path, fs::perms::all);
     std::ofstream(dir / "out.asm") << "keep";
     std::ofstream(dir / "script.sh")
         << "stop() { timeout --preserve-status -k 20 -s \"$@\"; }\n"
@@ -323,8 +322,7 @@ TEST(CliEndToEndTest, ShellCases) {
         "bash script.sh </dev/null 2>err.txt";
     const int status = std::system(command.c_str());
     SCOPED_TRACE(c.script);
-    EXPECT_TRUE(WIFEXITED(status));
-    EXPECT_EQ(WEXITSTATUS(status), c.status);
+    EXPECT_EQ(WIFEXITED(status) ? WEXITSTATUS(status) : -1, c.status);
     const std::string help = c.status == 2 ? "\nTry 'tessary-cli --help'." : "";
     EXPECT_EQ(ReadWholeFile(dir / "err.txt"),
               c.err.empty() ? "" : "tessary-cli: " + c.err + help + "\n");
