@@ -116,10 +116,9 @@ class TilePreviewTest : public QObject {
     }
   }
 
-  // Each row: press at byte $94, release at a point, and the fields after. Guards against a drag
-  // that leaves the fields alone, fills them off the tile grid or in another notation than "$"
-  // hex; a release right of the sheet that ends in the next band rather than at the last tile of
-  // its own; a click, or a move shorter than a drag, that changes the fields.
+  // Each row: press at byte $94, release at a point, the fields after. Guards against a drag that
+  // leaves the fields alone or fills them off the tile grid or not in "$" hex; a release right of
+  // the sheet that ends in the next band, not at its own last tile; a click or a short move.
   void dragFillsStartAndEnd() {
     PreviewWindow w;
     const int drag = QApplication::startDragDistance();  // under 16: 8 sheet rows at 2x
@@ -196,11 +195,10 @@ class TilePreviewTest : public QObject {
     QCOMPARE(watch.texts(), QStringList());
   }
 
-  // Byte $1 of a 4-byte header, the range's first byte $4 and a byte past its end $300 hold
-  // $FF. Guards against a sheet laid out from the file's first byte, on which every tile from $4
-  // straddles two cells: the range's first byte begins a band and every listed tile is one
-  // outlined cell. The header is drawn dimmed in the band above, and the cell part before the
-  // file not at all.
+  // $FF at byte $1 of a 4-byte header, the range's first byte $4 and $300 past its end. Guards
+  // against a sheet laid out from the file's first byte, every tile from $4 across two cells: the
+  // range's first byte begins a band, each listed tile is one outlined cell, the header is dimmed
+  // in the band above, and the cell part before the file not drawn at all.
   void sheetStartsAtTheRange() {
     PreviewWindow w;
     std::string& in = w.files.files["in"];
@@ -286,9 +284,9 @@ class TilePreviewTest : public QObject {
     }
   }
 
-  // Guards against the layout's sums at their edges: each byte of the first band and of the
-  // two from the range's start on shows at a pixel of its cell that leads back to it, or lies
-  // in a gap; the start begins a band; a drag before the file selects nothing.
+  // Guards against the layout's sums at their edges: each byte of the first band and the two from
+  // the start shows at a pixel of its cell that leads back to it, or lies in a gap; the start
+  // begins a band; a drag before the file selects nothing.
   void layoutMapsBytesAndPixels() {
     const std::pair<std::optional<GlyphShape>, int64_t> layouts[] = {
         {std::nullopt, 0},          {std::nullopt, 4},        {std::nullopt, 0x7FFFFF81},
@@ -344,7 +342,6 @@ class TilePreviewTest : public QObject {
     QVERIFY(w.Outlined(0, 3) && !w.Outlined(0, 5));
   }
 
-  // [View] Zoom: 1 to 8 comes back, anything else loads as 2; Ctrl+wheel zooms.
   // Guards against a zoom from the spin box that moves the view away from what it showed.
   void zoomKeepsTheMiddleInView() {
     PreviewWindow w;
@@ -361,6 +358,7 @@ class TilePreviewTest : public QObject {
     QVERIFY(before != w.Tip(middle + QPoint(25, 0)));  // the next cell: the tip tells them apart
   }
 
+  // [View] Zoom: 1 to 8 comes back, anything else loads as 2; Ctrl+wheel zooms.
   void zoomIsSaved() {
     for (const auto& [stored, loaded] : {std::pair("5", 5), {"9", 2}, {"x", 2}, {"0", 2}}) {
       QSettings("Tessary", "Tessary").setValue("View/Zoom", stored);

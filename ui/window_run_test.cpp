@@ -72,9 +72,8 @@ class WindowRunTest : public QObject {
   }
 
   // A failed run: message shown with the pointer restored, output kept, the status line says so.
-  // During a run: busy pointer, a close refused without saving, Go! ignored, Esc cancels and
-  // keeps the output, and the status line says so.
-  // After both: a run goes to its end, and a close is granted and saves.
+  // During a run: busy pointer, a close refused without saving, Go! ignored, Esc cancels and keeps
+  // the output, the status line says so. After both: a run ends, and a close is granted and saves.
   void runStates() {
     MemWindow w(64 * 1024);
     const std::string kept = w.files.files["out"];
