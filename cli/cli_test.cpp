@@ -287,8 +287,7 @@ const ShellCase kShellCases[] = {
      "(2147483647); use more --png-columns or a smaller --png-scale; output file \"out.asm\" is "
      "left as it was",
      "keep"},
-    // Regression guard: the encoding thread must end with a cancelled run, and the picture go
-    // back.
+    // Regression guard: the encoding thread ends with a cancelled run, and the picture goes back.
     {"echo keep >p.png; ulimit -f 4000000; stop INT 0.2 $T --png p.png --end 2147483647 in.bin "
      "out.asm; kept '$(cat p.png) = keep'",
      1, "cancelled; output file \"out.asm\" is left as it was", "keep"},

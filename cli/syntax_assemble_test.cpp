@@ -154,9 +154,8 @@ std::string TileSetAndMap(const char* syntax, const std::string& prefix) {
 }
 
 // Guards against a profile whose rows, symbols or comments its assembler rejects or reads as
-// other bytes, symbols that do not name their tiles; and a map or tile set that an assembler
-// rejects or reads as other bytes, a map that names the wrong tiles, and a tile set out of the
-// order of first use.
+// other bytes, symbols that do not name their tiles; a map or tile set rejected or read as other
+// bytes, a map that names the wrong tiles, and a tile set out of the order of first use.
 TEST(SyntaxAssembleTest, EachAssemblerReadsTheListingsAndTheMap) {
   const std::vector<Spelled> classic = Classic();
   // The first segment is the slice as is; the golden cases check what the others spell.

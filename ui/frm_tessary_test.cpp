@@ -123,8 +123,7 @@ class FrmTessaryTest : public QObject {
 
     QVERIFY(form.rect().contains(form.childrenRect()));
 
-    // Guards against keypad Enter doing nothing on a focused Go! (the browse test presses Enter
-    // and keypad Enter on the O button).
+    // Guards against keypad Enter doing nothing on a focused Go! (on O: browse_naming_test).
     form.findChild<QLineEdit*>("txtEnd")->setText("0");  // Go! then stops quietly
     QSignalSpy clicks(form.findChild<QPushButton*>("cmdGo"), &QPushButton::clicked);
     QTest::keyClick(form.findChild<QPushButton*>("cmdGo"), Qt::Key_Enter, Qt::KeypadModifier);

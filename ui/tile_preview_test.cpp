@@ -179,8 +179,7 @@ class TilePreviewTest : public QObject {
     testing::MessageBoxWatch watch;
     PreviewWindow w;
     w.Set({{"txt1", "gone.chr"}});
-    QTRY_COMPARE(w.Note(),
-                 QString("Cannot open input file \"gone.chr\": No such file or directory"));
+    QTRY_COMPARE(w.Note(), "Cannot open input file \"gone.chr\": No such file or directory");
     // Guards against a pane that still shows a file as it was before the window was left.
     w.files.files["gone.chr"] = std::string(4096, '\0');
     QEvent activation(QEvent::ActivationChange);

@@ -198,8 +198,8 @@ class WindowRunTest : public QObject {
   }
 
   // Guards against SIGTERM (in a run) or SIGHUP (idle) killing the window, mid-run leaving a
-  // partial listing: the run is cancelled, the output kept, the settings saved, the window
-  // closed. Last: from here on the process counts as interrupted.
+  // partial listing: the run is cancelled, the output kept, the settings saved, the window closed.
+  // Last: from here on the process counts as interrupted.
   void signalCancelsSavesAndCloses() {
     for (const auto& [signal, during_run] : {std::pair(SIGTERM, true), {SIGHUP, false}}) {
       testing::ClearSettings();
