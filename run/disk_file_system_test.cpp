@@ -243,8 +243,7 @@ TEST_F(DiskFileSystemTest, NoCopyOfTheOldContentSaysWhereAndWhy) {
   fs::create_directories(dir() / "tmp");
   fs::permissions(dir() / "tmp", fs::perms::all);
   Put("ro/x.asm", std::string(4096, 'o'));
-  fs::permissions(dir() / "ro", fs::perms::owner_read | fs::perms::owner_exec |
-                                    fs::perms::others_read | fs::perms::others_exec);
+  fs::permissions(dir() / "ro", fs::perms(0505));
   // Run as nobody when root, who could write the folder.
   auto open = [&](const std::string& tmpdir, fs::perms mode, rlim_t size_limit = RLIM_INFINITY) {
     fs::permissions(dir() / "ro/x.asm", mode);
@@ -260,12 +259,10 @@ TEST_F(DiskFileSystemTest, NoCopyOfTheOldContentSaysWhereAndWhy) {
     std::fputs(disk_.OpenOutput(Path("ro/x.asm"), false, &out).message().c_str(), stderr);
     std::exit(out ? 4 : 0);
   };
-  const auto rw = fs::perms::owner_read | fs::perms::owner_write | fs::perms::others_read |
-                  fs::perms::others_write;
+  const auto rw = fs::perms(0606), write_only = fs::perms(0202);
   EXPECT_EXIT(open("/nonexistent", rw), ::testing::ExitedWithCode(0),
               R"(^no copy of its old content can be made beside it \(Permission denied\) or in )"
               R"("/nonexistent" \(No such file or directory\)$)");
-  const auto write_only = fs::perms::owner_write | fs::perms::others_write;
   EXPECT_EXIT(open(Path("tmp"), write_only), ::testing::ExitedWithCode(0),
               R"(^its old content cannot be read for a copy \(Permission denied\)$)");
   EXPECT_EXIT(open(Path("tmp"), rw, 1024), ::testing::ExitedWithCode(0),

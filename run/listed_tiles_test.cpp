@@ -14,70 +14,69 @@
 namespace tessary {
 namespace {
 
-// Every walk the run can take, over ranges that end inside and on tile rows.
+// Every walk the run can take, with and without the tiles of a partial last row, over ranges
+// that end inside and on tile rows; and glyphs.
 TEST(ListedTilesTest, OrderIsTheRunsOwn) {
-  const WalkChoice choices[] = {{Shape::k8x8, false, false, true},
-                                {Shape::k8x8, false, true, true},
-                                {Shape::k8x8, false, true, false},
-                                {Shape::k8x8, true, false, true},
-                                {Shape::k8x8, true, true, true},
-                                {Shape::k8x8, true, true, false},
-                                {Shape::k8x12, false, false, true},
-                                {Shape::k16x16, false, false, true},
-                                // With the tiles of the partial last row, and glyphs.
-                                {Shape::k8x8, false, false, true, true},
-                                {Shape::k8x8, false, true, true, true},
-                                {Shape::k8x8, true, false, true, true},
-                                {Shape::k8x8, true, true, false, true},
-                                {Shape::k16x16, false, false, true, true},
-                                {Shape::k8x12, false, false, true, true},
-                                {Shape::k8x8, false, false, true, false, GlyphShape{16, 2, 4}},
-                                {Shape::k8x8, false, false, true, false, GlyphShape{8, 16, 0}}};
-  for (const WalkChoice& choice : choices) {
-    for (const int32_t start : {0, 3}) {
-      const int32_t length = 5 * 128 + 40;
-      // Every byte of a block holds the block's place in the file, so each listed tile's first
-      // row line tells where the run took it from.
-      std::string bytes(static_cast<size_t>(start + length + 256), '\0');
-      for (size_t k = 0; k < bytes.size(); ++k) bytes[k] = static_cast<char>((k - start) / 8);
-      MemFileSystem files;
-      files.files["in"] = bytes;
-      RunOptions options;
-      std::tie(options.shape, options.vertical, options.skip, options.even, options.every_tile,
-               options.glyph) = std::tuple(choice.shape, choice.vertical, choice.skip, choice.even,
-                                           choice.every, choice.glyph);
-      std::tie(options.input_path, options.output_path, options.start_text, options.end_text) =
-          std::tuple("in", "out", std::to_string(start), std::to_string(start + length));
-      FixedStyleHost host({});
-      ASSERT_EQ(tessary::Run(options, host, files).status, RunStatus::kDone);
-      std::vector<int64_t> listed;  // the offsets in the range of the tiles the run listed
-      std::istringstream lines(files.files["out"]);
-      for (std::string line, previous; std::getline(lines, line); previous = line) {
-        if (previous.find(';') != std::string::npos) {
-          listed.push_back(8 * std::stoll(line.substr(line.find('%') + 1, 8), nullptr, 2));
+  const WalkChoice walks[] = {{Shape::k8x8, false, false, true},
+                              {Shape::k8x8, false, true, true},
+                              {Shape::k8x8, false, true, false},
+                              {Shape::k8x8, true, false, true},
+                              {Shape::k8x8, true, true, true},
+                              {Shape::k8x8, true, true, false},
+                              {Shape::k8x12, false, false, true},
+                              {Shape::k16x16, false, false, true},
+                              {Shape::k8x8, false, false, true, false, GlyphShape{16, 2, 4}},
+                              {Shape::k8x8, false, false, true, false, GlyphShape{8, 16, 0}}};
+  for (WalkChoice choice : walks) {
+    for (const bool every : {false, true}) {
+      if (every && choice.glyph) continue;
+      choice.every = every;
+      for (const int32_t start : {0, 3}) {
+        const int32_t length = 5 * 128 + 40;
+        // Every byte of a block holds the block's place in the file, so each listed tile's first
+        // row line tells where the run took it from.
+        std::string bytes(static_cast<size_t>(start + length + 256), '\0');
+        for (size_t k = 0; k < bytes.size(); ++k) bytes[k] = static_cast<char>((k - start) / 8);
+        MemFileSystem files;
+        files.files["in"] = bytes;
+        RunOptions options;
+        std::tie(options.shape, options.vertical, options.skip, options.even, options.every_tile,
+                 options.glyph) = std::tuple(choice.shape, choice.vertical, choice.skip,
+                                             choice.even, choice.every, choice.glyph);
+        std::tie(options.input_path, options.output_path, options.start_text, options.end_text) =
+            std::tuple("in", "out", std::to_string(start), std::to_string(start + length));
+        FixedStyleHost host({});
+        ASSERT_EQ(tessary::Run(options, host, files).status, RunStatus::kDone);
+        std::vector<int64_t> listed;  // the offsets in the range of the tiles the run listed
+        std::istringstream lines(files.files["out"]);
+        for (std::string line, previous; std::getline(lines, line); previous = line) {
+          if (previous.find(';') != std::string::npos) {
+            listed.push_back(8 * std::stoll(line.substr(line.find('%') + 1, 8), nullptr, 2));
+          }
         }
-      }
-      const ListedTiles tiles(choice, length);
-      SCOPED_TRACE(testing::Message()
-                   << int(choice.shape) << choice.vertical << choice.skip << choice.even
-                   << choice.every << !!choice.glyph << " start " << start);
-      ASSERT_EQ(tiles.count(), static_cast<int64_t>(listed.size()));
-      int64_t index = 0;
-      tiles.ForEach([&](TilePosition at) {
-        EXPECT_EQ(tiles.OffsetOf(at), listed[static_cast<size_t>(index)]);
-        EXPECT_EQ(tiles.OffsetOf(tiles.At(index)), tiles.OffsetOf(at));
-        EXPECT_EQ(tiles.IndexOf(at), index++);
-      });
-      // Positions that the run does not list have no place: past the last whole row, or in
-      // the partial row past its last whole tile.
-      const auto rows = static_cast<int32_t>(length / TileRowBytes(choice));
-      EXPECT_EQ(
-          tiles.IndexOf({choice.every ? 14 : 0, choice.glyph ? int32_t(tiles.count()) : rows}), -1);
-      if (choice.skip) {
-        EXPECT_EQ(tiles.IndexOf({choice.even ? 1 : 0, 0}), -1);
-      }
-      if (choice.shape == Shape::k16x16) {
-        EXPECT_EQ(tiles.IndexOf({3, 0}), -1);
+        const ListedTiles tiles(choice, length);
+        SCOPED_TRACE(testing::Message()
+                     << int(choice.shape) << choice.vertical << choice.skip << choice.even
+                     << choice.every << !!choice.glyph << " start " << start);
+        ASSERT_EQ(tiles.count(), static_cast<int64_t>(listed.size()));
+        int64_t index = 0;
+        tiles.ForEach([&](TilePosition at) {
+          EXPECT_EQ(tiles.OffsetOf(at), listed[static_cast<size_t>(index)]);
+          EXPECT_EQ(tiles.OffsetOf(tiles.At(index)), tiles.OffsetOf(at));
+          EXPECT_EQ(tiles.IndexOf(at), index++);
+        });
+        // Positions that the run does not list have no place: past the last whole row, or in
+        // the partial row past its last whole tile.
+        const auto rows = static_cast<int32_t>(length / TileRowBytes(choice));
+        EXPECT_EQ(
+            tiles.IndexOf({choice.every ? 14 : 0, choice.glyph ? int32_t(tiles.count()) : rows}),
+            -1);
+        if (choice.skip) {
+          EXPECT_EQ(tiles.IndexOf({choice.even ? 1 : 0, 0}), -1);
+        }
+        if (choice.shape == Shape::k16x16) {
+          EXPECT_EQ(tiles.IndexOf({3, 0}), -1);
+        }
       }
     }
   }

@@ -205,16 +205,14 @@ TEST_F(PictureTest, RefusalsSayWhy) {
     many.samples.insert(many.samples.end(),
                         {uint16_t(i & 255), uint16_t(i >> 8 & 255), uint16_t(i >> 16)});
   const std::string broken = "! damaged PNG file: its picture data cannot be decoded";
+  const std::string ends = "! truncated PNG file: it ends after ";
   const struct {
     std::string file, reason;
   } cases[] = {
-      {good.substr(0, 45),
-       "! truncated PNG file: it ends after 45 bytes, inside its IDAT chunk at byte 33"},
-      {good.substr(0, 36),
-       "! truncated PNG file: it ends after 36 bytes, inside the length and name of a chunk"},
-      {good.substr(0, good.size() - 12), "! truncated PNG file: it ends after " +
-                                             std::to_string(good.size() - 12) +
-                                             " bytes, before its IEND chunk"},
+      {good.substr(0, 45), ends + "45 bytes, inside its IDAT chunk at byte 33"},
+      {good.substr(0, 36), ends + "36 bytes, inside the length and name of a chunk"},
+      {good.substr(0, good.size() - 12),
+       ends + std::to_string(good.size() - 12) + " bytes, before its IEND chunk"},
       {crc, "! damaged PNG file: the CRC of its IDAT chunk at byte 33 does not match"},
       {HeaderOnly(8, 8, 1, 0), broken},
       {index.File(),

@@ -31,10 +31,7 @@ class TestHost : public RunHost {
   TileSink* Tiles() override { return sink; }
 
   TileStyle style;
-  int yields = 0;
-  int cancel_at_yield = -1;
-  int started = 0;
-  int ended = 0;
+  int yields = 0, cancel_at_yield = -1, started = 0, ended = 0;
   const MemFileSystem* files = nullptr;
   uint64_t read_before_start = 0;
   TileSink* sink = nullptr;
@@ -80,12 +77,10 @@ TEST_F(RunTest, NothingToListOrNumbersOutOfRange) {
        "End Offset \"9999999999\" is outside the 32-bit range"},
   };
   for (const auto& c : cases) {
-    options.tile_number_text = c.tile;
-    options.start_text = c.start;
-    options.end_text = c.end;
+    std::tie(options.tile_number_text, options.start_text, options.end_text) =
+        std::tie(c.tile, c.start, c.end);
     const RunResult result = Go();
-    EXPECT_EQ(result.status, c.status);
-    EXPECT_EQ(result.message, c.message);
+    EXPECT_EQ(std::tie(result.status, result.message), std::tie(c.status, c.message));
     EXPECT_TRUE(c.status != RunStatus::kQuietStop || result.TileNo == 32);
   }
   EXPECT_EQ(files.outputs_opened, 0);
@@ -97,7 +92,6 @@ TEST_F(RunTest, FileErrorsNameTheFileAndTheReason) {
   EXPECT_EQ(Go().message, "cannot open input file \"Click on *\\n\": No such file or directory");
 
   options.input_path = "in.bin";
-  options.end_text = "$100";
   files.read_error = std::make_error_code(std::errc::io_error);
   EXPECT_EQ(Go().message, "cannot read input file \"in.bin\": Input/output error");
   files.read_error.clear();
@@ -141,13 +135,10 @@ TEST_F(RunTest, GivingUpLeavesTheOldOutputOrSaysWhy) {
     files.files.erase("out.asm");
     if (c.existed) files.files["out.asm"] = old;
     files.bytes_read = 1;  // the window shows its busy state before the first read
-    host.read_before_start = 99;
-    host.cancel_at_yield = c.cancel_at_yield;
-    files.space = c.write_error ? 3 << 20 : UINT64_MAX;
-    files.space_error = c.write_error;
-    files.restorable = c.restorable;
-    files.rollback_problem = c.rollback_problem;
-    host.yields = 0;
+    std::tie(host.read_before_start, host.yields, host.cancel_at_yield) =
+        std::tuple(99, 0, c.cancel_at_yield);
+    std::tie(files.space, files.space_error, files.restorable, files.rollback_problem) = std::tuple(
+        c.write_error ? 3 << 20 : UINT64_MAX, c.write_error, c.restorable, c.rollback_problem);
     const RunResult result = Go();
     const bool cancelled = c.write_error != full;
     EXPECT_EQ(result.status, cancelled ? RunStatus::kCancelled : RunStatus::kFailed);
@@ -281,27 +272,21 @@ TEST_F(StreamRunTest, ReadOnlyAsFarAsTheRangeAndCancelledWhileSkippingOrBlocked)
   // 8x12 mask rows reach (the vertical walk keeps the whole stream and reads exactly that far);
   // windows of 64 bytes and stream reads of 100 bytes end elsewhere.
   files.stream_chunk = 100;
+  options.end_text = "$1000";
   for (const Shape shape : {Shape::k8x8, Shape::k8x12, Shape::k16x16}) {
     for (const char* start : {"0", "$48"}) {
-      options.shape = shape;
-      options.start_text = start;
-      options.end_text = "$1000";
+      std::tie(options.shape, options.start_text) = std::tuple(shape, start);
       options.vertical = shape == Shape::k8x8 && start[0] == '$';
       files.bytes_read = 0;
       ASSERT_EQ(Go().status, RunStatus::kDone);
       EXPECT_LE(files.bytes_read, 0x1000u + 256) << start;
     }
   }
-  options.shape = Shape::k8x8;
-  options.vertical = false;
-  files.stream_chunk = 4096;
+  std::tie(options.shape, options.vertical, options.start_text, options.end_text) =
+      std::tuple(Shape::k8x8, false, "$F000", "$F100");
+  std::tie(files.stream_chunk, files.bytes_read) = std::tuple(4096, 0);
+  std::tie(host.yields, host.cancel_at_yield) = std::tuple(0, 3);
   const int opened = files.outputs_opened;
-
-  options.start_text = "$F000";
-  options.end_text = "$F100";
-  files.bytes_read = 0;
-  host.yields = 0;
-  host.cancel_at_yield = 3;
   EXPECT_EQ(Go().message, "cancelled; nothing was written");
   EXPECT_LT(files.bytes_read, 0xF000u);
   EXPECT_EQ(files.outputs_opened, opened);
@@ -311,8 +296,7 @@ TEST_F(StreamRunTest, ReadOnlyAsFarAsTheRangeAndCancelledWhileSkippingOrBlocked)
   host.cancel_at_yield = -1;
   EXPECT_EQ(Go().status, RunStatus::kDone);
   files.interrupted_opens = 1;
-  host.yields = 0;
-  host.cancel_at_yield = 1;
+  std::tie(host.yields, host.cancel_at_yield) = std::tuple(0, 1);
   EXPECT_EQ(Go().status, RunStatus::kCancelled);
 }
 

@@ -65,9 +65,8 @@ TEST(SliceReaderTest, EveryWalkListsTheSameThroughAnyWindowFromFilesAndStreams) 
     for (const auto& walk : walks) {
       RunOptions o;
       std::tie(o.shape, o.vertical, o.skip, o.even) = walk;
-      o.input_path = "in.bin";
-      o.output_path = "out.asm";
-      o.start_text = std::to_string(start);
+      std::tie(o.input_path, o.output_path, o.start_text) =
+          std::tuple("in.bin", "out.asm", std::to_string(start));
       if (end >= 0) o.end_text = std::to_string(end);
       const std::string expected = Expected(file, o, start, (end >= 0 ? end : size) - start);
       for (const size_t window : windows) {

@@ -54,19 +54,18 @@ TEST(GlyphTest, AgreesWithTheBlockEmitters) {
   }
   const SourceSlice blocks(sheet), glyphs(glyph16 + sheet);
   for (const SyntaxProfile& p : kSyntaxProfiles) {
+    SCOPED_TRACE(p.name);
     for (const bool pixels : {false, true}) {
       const ListingFormat format({p.syntax, pixels, ""});
       for (const TileStyle style : {TileStyle{true, false}, TileStyle{false, true}}) {
         std::vector<char> out(format.MaxTileSize());
         int32_t tile_no = 10;
         char* end = Do1616Tile(out.data(), format, blocks, 0, 0, tile_no, style);
-        EXPECT_EQ(Emit(format, glyphs, 0, {16, 16, 0}, style), std::string(out.data(), end))
-            << p.name;
+        EXPECT_EQ(Emit(format, glyphs, 0, {16, 16, 0}, style), std::string(out.data(), end));
         tile_no = 10;
         end = DoTile(out.data(), format, blocks, 3, 1, tile_no, style);
         EXPECT_EQ(Emit(format, glyphs, 32 + 128 + 24, {8, 8, 0}, style),
-                  std::string(out.data(), end))
-            << p.name;
+                  std::string(out.data(), end));
       }
     }
   }

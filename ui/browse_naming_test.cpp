@@ -29,35 +29,40 @@ class BrowseNamingTest : public QObject {
 
  private slots:
   void browse() {
-    // Each step clicks the button its own way: the mouse, or a key while it has the focus.
-    // Guards against Enter and keypad Enter doing nothing there.
+    // Each step clicks the button its own way: the mouse, or a key while it has the focus, with
+    // a Map file before, then the fields after. Guards against Enter and keypad Enter doing
+    // nothing there, and against a map name that keeps the old input's, or a map forced on who
+    // asked for none.
     struct Step {
       Qt::Key key;  // Qt::Key_unknown: the mouse
       std::optional<QString> chosen;
-      const char* in;
-      const char* out;
+      const char *map_before, *in, *out, *map;
     };
     const Step steps[] = {
-        {Qt::Key_unknown, "/home/ann/gfx/font.chr", "/home/ann/gfx/font.chr",
-         "/home/ann/gfx/font.H"},
+        {Qt::Key_unknown, "/home/ann/gfx/font.chr", "", "/home/ann/gfx/font.chr",
+         "/home/ann/gfx/font.H", ""},
         // Guards against cutting a fixed four characters: "x.grph" once gave "x..H".
-        {Qt::Key_Return, "C:\\gfx\\x.grph", "C:\\gfx\\x.grph", "C:\\gfx\\x.H"},
-        // Guards against a cancelled dialog changing either field.
-        {Qt::Key_Space, std::nullopt, "C:\\gfx\\x.grph", "C:\\gfx\\x.H"},
+        {Qt::Key_Return, "C:\\gfx\\x.grph", "x", "C:\\gfx\\x.grph", "C:\\gfx\\x.H",
+         "C:\\gfx\\x.map"},
+        // Guards against a cancelled dialog changing any field.
+        {Qt::Key_Space, std::nullopt, "old.map", "C:\\gfx\\x.grph", "C:\\gfx\\x.H", "old.map"},
         // Guards against cutting a fixed four characters: "tileset" once gave "til.H".
-        {Qt::Key_Enter, "/data/v1.2/tileset", "/data/v1.2/tileset", "/data/v1.2/tileset.H"},
+        {Qt::Key_Enter, "/data/v1.2/tileset", "old.map", "/data/v1.2/tileset",
+         "/data/v1.2/tileset.H", "/data/v1.2/tileset.map"},
     };
     FakeDialog dialog;
     frmTessary form(&dialog);
     form.show();
     for (const Step& step : steps) {
       dialog.answer = step.chosen;
+      form.findChild<QLineEdit*>("txtMap")->setText(step.map_before);
       auto* button = form.findChild<QPushButton*>("cmdBrowse");
       const auto keypad = step.key == Qt::Key_Enter ? Qt::KeypadModifier : Qt::NoModifier;
       step.key != Qt::Key_unknown ? QTest::keyClick(button, step.key, keypad)
                                   : QTest::mouseClick(button, Qt::LeftButton);
       QCOMPARE(form.findChild<QLineEdit*>("txt1")->text(), QString(step.in));
       QCOMPARE(form.findChild<QLineEdit*>("txt2")->text(), QString(step.out));
+      QCOMPARE(form.findChild<QLineEdit*>("txtMap")->text(), QString(step.map));
     }
   }
 

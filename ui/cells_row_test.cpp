@@ -1,24 +1,16 @@
-// Tests of the row of Threshold, Unique tiles and Map file: what enables them, the browse
-// button's map name, the stored threshold, and a map that Go! refuses or puts back.
+// Tests of the row of Threshold, Unique tiles and Map file: what enables them, the stored
+// threshold, and a map that Go! refuses or puts back. (browse_naming_test names the map.)
 #include <QLineEdit>
-#include <QPushButton>
 #include <QSettings>
 #include <QSpinBox>
 #include <QTest>
 
 #include "ui/check_box.h"
-#include "ui/file_dialog.h"
 #include "ui/test_env.h"
 #include "ui/window_options.h"
 
 namespace tessary {
 namespace {
-
-class FakeDialog : public FileDialog {
- public:
-  QString answer;
-  std::optional<QString> ShowOpen(QWidget*) override { return answer; }
-};
 
 CheckBox* Box(QWidget& form, const char* name) { return form.findChild<CheckBox*>(name); }
 
@@ -58,25 +50,6 @@ class CellsRowTest : public QObject {
     form.findChild<QLineEdit*>("txtMap")->setText("");
     QString problem;
     QVERIFY(!OptionsOf(form, &problem).map);  // an empty field asks for no map
-  }
-
-  // A Map file that names a file follows a browsed input; an empty one stays empty. Guards
-  // against a map name that keeps the old input's, or a map forced on who asked for none.
-  void browseNamesTheMap() {
-    FakeDialog dialog;
-    frmTessary form(&dialog);
-    form.show();
-    auto* map = form.findChild<QLineEdit*>("txtMap");
-    const std::tuple<const char*, const char*, const char*> steps[] = {
-        {"", "/gfx/title.png", ""},
-        {"old.map", "/gfx/v1.2/title.png", "/gfx/v1.2/title.map"},
-        {"x", "C:\\gfx\\font", "C:\\gfx\\font.map"}};
-    for (const auto& [before, chosen, after] : steps) {
-      map->setText(before);
-      dialog.answer = chosen;
-      form.findChild<QPushButton*>("cmdBrowse")->click();
-      QCOMPARE(map->text(), QString(after));
-    }
   }
 
   // The stored threshold loads when it lies in 0 to 255, else as 0, and is saved as a number.

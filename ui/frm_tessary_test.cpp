@@ -82,9 +82,8 @@ class FrmTessaryTest : public QObject {
       const QRect px(c.left / 15, c.top / 15, c.width / 15, c.height / 15);
       QCOMPARE(w->geometry(), c.width ? px : QRect(px.topLeft(), w->size()));
       QCOMPARE(w->property("text").toString(), QString(c.caption));
-      // Before the settings load, Hex Count From is unchecked, which disables the prefix, Glyph
-      // is unset, which disables its fields, and Vertical is checked, which disables unique
-      // tiles and the map.
+      // Before the settings load, an unchecked Hex Count From disables the prefix, an unset Glyph
+      // its fields, and a checked Vertical unique tiles and the map.
       const QByteArray name(c.name);
       QCOMPARE(w->isEnabled(), name != "CEven" && name != "txtPrefix" && !name.startsWith("txtG") &&
                                    name != "CUnique" && name != "txtMap");
@@ -124,8 +123,7 @@ class FrmTessaryTest : public QObject {
 
     QVERIFY(form.rect().contains(form.childrenRect()));
 
-    // Guards against keypad Enter doing nothing on a focused Go! (the browse test presses Enter
-    // and keypad Enter on the O button).
+    // Guards against keypad Enter doing nothing on a focused Go! (on O: browse_naming_test).
     form.findChild<QLineEdit*>("txtEnd")->setText("0");  // Go! then stops quietly
     QSignalSpy clicks(form.findChild<QPushButton*>("cmdGo"), &QPushButton::clicked);
     QTest::keyClick(form.findChild<QPushButton*>("cmdGo"), Qt::Key_Enter, Qt::KeypadModifier);

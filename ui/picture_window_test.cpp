@@ -18,9 +18,9 @@
 namespace tessary {
 namespace {
 
-// A 16x16 grey picture of four cells in reading order: a diagonal, a top row, the diagonal
-// again and the other diagonal; ink black (digit 1), paper white, or a third grey at the centre
-// of the last cell when `grey`.
+// A 16x16 grey picture of four cells in reading order: a diagonal, a top row, the diagonal, the
+// other diagonal; ink black (digit 1), paper white, and with `grey` a third grey at (4, 4) of
+// the last cell.
 std::string FourCells(bool grey = false) {
   TestPng png(16, 16, 8, 0);
   for (uint32_t y = 0; y < 16; ++y) {

@@ -28,18 +28,13 @@ class SettingsBindingTest : public QObject {
     QStringList entries;
     for (const QString& key : store.allKeys()) entries << key + "=" + store.value(key).toString();
     entries.sort();
-    QCOMPARE(entries, QStringList({"Files/File1=Click on *", "Files/File2=Type in target file",
-                                   "Flags/1616=0",           "Flags/812=0",
-                                   "Flags/Append=0",         "Flags/CHex=1",
-                                   "Flags/Even=1",           "Flags/Invert=0",
-                                   "Flags/Skip=0",           "Flags/Vertical=1",
-                                   "Flags/txtHex=$00",       "Format/EveryTile=0",
-                                   "Format/Glyph=0",         "Format/GlyphGap=0",
-                                   "Format/GlyphSize=8x16",  "Format/LabelPrefix=",
-                                   "Format/MapFile=",        "Format/Pixels=0",
-                                   "Format/Syntax=classic",  "Format/Threshold=0",
-                                   "Format/Unique=0",        "Range/Range1=$0",
-                                   "Range/Range2=$100",      "View/Zoom=2"}));
+    QCOMPARE(entries.join("; "),
+             "Files/File1=Click on *; Files/File2=Type in target file; Flags/1616=0; Flags/812=0; "
+             "Flags/Append=0; Flags/CHex=1; Flags/Even=1; Flags/Invert=0; Flags/Skip=0; "
+             "Flags/Vertical=1; Flags/txtHex=$00; Format/EveryTile=0; Format/Glyph=0; "
+             "Format/GlyphGap=0; Format/GlyphSize=8x16; Format/LabelPrefix=; Format/MapFile=; "
+             "Format/Pixels=0; Format/Syntax=classic; Format/Threshold=0; Format/Unique=0; "
+             "Range/Range1=$0; Range/Range2=$100; View/Zoom=2");
   }
 
   // Every entry comes back as typed: case, blanks, commas, quotes, an empty text, a grayed box.
@@ -86,17 +81,16 @@ class SettingsBindingTest : public QObject {
     QTest::addColumn<QByteArray>("content");
     QTest::addColumn<QStringList>("controls");
     QTest::addColumn<QStringList>("warnings");
-    const QString unreadable = "The settings could not be read: " + testing::SettingsFile() +
+    const QString store = testing::SettingsFile(), unsaved = "The settings could not be saved: ";
+    const QString unreadable = "The settings could not be read: " + store +
                                " cannot be read. The window starts with the defaults.";
-    const QString unsaved = "The settings could not be saved: ";
     const QStringList defaults = {"txt1=Click on *", "CSkip=0", "CVert=1"}, none;
     QTest::newRow("boxes") << QByteArray("[Flags]\nSkip=2\nVertical=0\nEven=0\n")
                            << QStringList{"CSkip=2", "CVert=0", "CEven=0"} << none;
     QTest::newRow("damaged") << QByteArray("[Flags]\nSkip=3\nVertical=yes\n") << defaults << none;
     QTest::newRow("junk") << QByteArray("\x01\x02\x03\xff\xfe\n") << defaults << none;
-    QTest::newRow("junk keys") << QByteArray(
-                                      "top=1\n[Flags]\nSkip=1\nBogus=1\n%%%=\\q\n[Old]\nx=1\n")
-                               << QStringList{"CSkip=1", "CVert=1"} << none;
+    QTest::newRow("keys") << QByteArray("top=1\n[Flags]\nSkip=1\nBogus=1\n%%%=\\q\n[Old]\nx=1\n")
+                          << QStringList{"CSkip=1", "CVert=1"} << none;
     QTest::newRow("glyph") << QByteArray("[Flags]\nSkip=1\n[Format]\nGlyph=1\nGlyphSize=32x8\n")
                            << QStringList{"CSkip=1", "CGlyph=1", "txtGlyph=32x8"} << none;
     QTest::newRow("list") << QByteArray("[Files]\nFile1=/gfx, old/a.chr\n")
@@ -104,9 +98,8 @@ class SettingsBindingTest : public QObject {
     QTest::newRow("long") << "[Files]\nFile2=" + QByteArray(40000, 'x')
                           << QStringList{"txt2=" + QString(40000, 'x')} << none;
     QTest::newRow("unreadable") << QByteArray("/") << defaults
-                                << QStringList{
-                                       unreadable,
-                                       unsaved + "writing " + testing::SettingsFile() + " failed."};
+                                << QStringList{unreadable,
+                                               unsaved + "writing " + store + " failed."};
     QTest::newRow("no folder") << QByteArray("^") << defaults
                                << QStringList{unreadable, unsaved + testing::SettingsFolder() +
                                                               "/Tessary is not a folder."};

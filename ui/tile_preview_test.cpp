@@ -57,6 +57,16 @@ struct PreviewWindow {
     return QPoint(int(at.x + 3) * Zoom(), int(at.y) * Zoom() + Zoom() / 2);
   }
   QRgb Pixel(QPoint at) { return view->grab().toImage().pixel(at); }
+  // Whether the cell of the byte at `offset` shows its left edge at row `y` apart from inside.
+  bool Outlined(int64_t offset, int y = 4) {
+    return Pixel(At(offset, 0, y)) != Pixel(At(offset, 3, y));
+  }
+  void Drag(QPoint from, QPoint to) {
+    QTest::mousePress(view, Qt::LeftButton, {}, from);
+    QTest::mouseMove(view, to);
+    QTest::mouseRelease(view, Qt::LeftButton, {}, to);
+  }
+  QString Range() { return Field("txtStart") + Field("txtEnd"); }
   QString Tip(QPoint at) {
     QHelpEvent help(QEvent::ToolTip, at, view->mapToGlobal(at));
     QApplication::sendEvent(view, &help);
@@ -97,20 +107,18 @@ class TilePreviewTest : public QObject {
       // top row is probed a screen pixel down, below a tile's outline.
       for (const auto& [offset, tinted] : c.tinted) {
         for (const QPoint at : {w.At(offset, 3, 0) + QPoint(0, 1), w.At(offset, 3, 7)}) {
-          QTRY_VERIFY_WITH_TIMEOUT((w.Pixel(at) == tint) == tinted, 500);
+          QTRY_VERIFY((w.Pixel(at) == tint) == tinted);
         }
       }
       for (const auto& [offset, outlined] : c.outlined) {
-        QTRY_VERIFY_WITH_TIMEOUT((w.Pixel(w.At(offset, 0)) != w.Pixel(w.At(offset))) == outlined,
-                                 500);
+        QTRY_COMPARE(w.Outlined(offset), outlined);
       }
     }
   }
 
-  // Each row: press at byte $94, release at a point, and the fields after. Guards against a drag
-  // that leaves the fields alone, fills them off the tile grid or in another notation than "$"
-  // hex; a release right of the sheet that ends in the next band rather than at the last tile of
-  // its own; a click, or a move shorter than a drag, that changes the fields.
+  // Each row: press at byte $94, release at a point, the fields after. Guards against a drag that
+  // leaves the fields alone or fills them off the tile grid or not in "$" hex; a release right of
+  // the sheet that ends in the next band, not at its own last tile; a click or a short move.
   void dragFillsStartAndEnd() {
     PreviewWindow w;
     const int drag = QApplication::startDragDistance();  // under 16: 8 sheet rows at 2x
@@ -124,10 +132,8 @@ class TilePreviewTest : public QObject {
     };
     for (const auto& [release, fields] : cases) {
       w.Set({{"txtStart", "$80"}, {"txtEnd", "$280"}});
-      QTest::mousePress(w.view, Qt::LeftButton, {}, press);
-      QTest::mouseMove(w.view, release);
-      QTest::mouseRelease(w.view, Qt::LeftButton, {}, release);
-      QCOMPARE(w.Field("txtStart") + w.Field("txtEnd"), QString(fields));
+      w.Drag(press, release);
+      QCOMPARE(w.Range(), QString(fields));
     }
   }
 
@@ -136,15 +142,14 @@ class TilePreviewTest : public QObject {
     PreviewWindow w;
     w.Set({{"txtStart", "$7FFFFE00"}, {"txtEnd", "$7FFFFFFF"}});
     auto* bar = w.form.findChild<TilePreview*>()->findChild<QScrollBar*>();
-    QTRY_VERIFY_WITH_TIMEOUT(bar->value() > 0, 500);  // scrolled to the range, at 2x
+    QTRY_VERIFY(bar->value() > 0);  // scrolled to the range, at 2x
     const auto at = [&](uint64_t b) {
       return QPoint(int(b % 128) * 2 + 6, int(b / 16 - bar->value()) * 2 + 8);
     };
     for (const auto& [from, to] :
          {std::pair(0x7FFFFF08u, 0x80000010u), {0x80000000u, 0x80000088u}}) {
-      QTest::mousePress(w.view, Qt::LeftButton, {}, at(from));
-      QTest::mouseRelease(w.view, Qt::LeftButton, {}, at(to));  // the second fills nothing
-      QCOMPARE(w.Field("txtStart") + w.Field("txtEnd"), QString("$7FFFFF08$7FFFFFFF"));
+      w.Drag(at(from), at(to));  // the second fills nothing
+      QCOMPARE(w.Range(), QString("$7FFFFF08$7FFFFFFF"));
     }
   }
 
@@ -157,16 +162,16 @@ class TilePreviewTest : public QObject {
     const std::pair<uint64_t, const char*> cases[] = {
         {0x8B, "$008B  ; 11"}, {0x1FF, "$01FB  ; 3F"}, {0x41, "$0041"}, {0x300, "$0300"}};
     for (const auto& [offset, tip] : cases) {
-      QTRY_COMPARE_WITH_TIMEOUT(w.Tip(w.Byte(offset)), QString(tip), 500);
+      QTRY_COMPARE(w.Tip(w.Byte(offset)), QString(tip));
     }
-    QVERIFY(w.Pixel(w.At(0x83, 0, 4)) != w.Pixel(w.At(0x83, 3, 4)));  // outlined from $83
+    QVERIFY(w.Outlined(0x83));
     // Guards against tiles outlined and named under a prefix that the run refuses.
     auto* syntax = w.form.findChild<QComboBox*>("cboSyntax");
     syntax->setCurrentIndex(syntax->findData(QString("kickass")));
     w.Set({{"txtPrefix", "9t"}});
-    QTRY_VERIFY_WITH_TIMEOUT(w.Note().startsWith("Label prefix \"9t\""), 500);
+    QTRY_VERIFY(w.Note().startsWith("Label prefix \"9t\""));
     QCOMPARE(w.Tip(w.Byte(0x8B)), QString("$008B"));
-    QCOMPARE(w.Pixel(w.At(0x83, 0, 4)), w.Pixel(w.At(0x83, 3, 4)));
+    QVERIFY(!w.Outlined(0x83));
   }
 
   // A missing file or a range that lists nothing is named in the pane, never in a dialog.
@@ -174,31 +179,25 @@ class TilePreviewTest : public QObject {
     testing::MessageBoxWatch watch;
     PreviewWindow w;
     w.Set({{"txt1", "gone.chr"}});
-    QTRY_COMPARE_WITH_TIMEOUT(
-        w.Note(), QString("Cannot open input file \"gone.chr\": No such file or directory"), 500);
+    QTRY_COMPARE(w.Note(), "Cannot open input file \"gone.chr\": No such file or directory");
     // Guards against a pane that still shows a file as it was before the window was left.
     w.files.files["gone.chr"] = std::string(4096, '\0');
     QEvent activation(QEvent::ActivationChange);
     QApplication::sendEvent(&w.form, &activation);
-    QTRY_COMPARE_WITH_TIMEOUT(w.Note(), QString(), 500);
+    QTRY_COMPARE(w.Note(), QString());
     w.Set({{"txt1", "in"}, {"txtEnd", "$84"}});
-    QTRY_COMPARE_WITH_TIMEOUT(
-        w.Note(), QString("The range from 128 to 132 holds fewer than 8 bytes; nothing to list"),
-        500);
+    QTRY_COMPARE(w.Note(), "The range from 128 to 132 holds fewer than 8 bytes; nothing to list");
     w.Set({{"txtEnd", "$F0"}});
-    QTRY_COMPARE_WITH_TIMEOUT(w.Note(),
-                              QString("The range from $80 to $F0 (112 bytes) holds no whole block "
-                                      "row of 128 bytes; nothing to list (\"Every tile\" lists "
-                                      "its 14 tiles)"),
-                              500);
+    QTRY_COMPARE(w.Note(),
+                 "The range from $80 to $F0 (112 bytes) holds no whole block row of 128 "
+                 "bytes; nothing to list (\"Every tile\" lists its 14 tiles)");
     QCOMPARE(watch.texts(), QStringList());
   }
 
-  // Byte $1 of a 4-byte header, the range's first byte $4 and a byte past its end $300 hold
-  // $FF. Guards against a sheet laid out from the file's first byte, on which every tile from $4
-  // straddles two cells: the range's first byte begins a band and every listed tile is one
-  // outlined cell. The header is drawn dimmed in the band above, and the cell part before the
-  // file not at all.
+  // $FF at byte $1 of a 4-byte header, the range's first byte $4 and $300 past its end. Guards
+  // against a sheet laid out from the file's first byte, every tile from $4 across two cells: the
+  // range's first byte begins a band, each listed tile is one outlined cell, the header is dimmed
+  // in the band above, and the cell part before the file not drawn at all.
   void sheetStartsAtTheRange() {
     PreviewWindow w;
     std::string& in = w.files.files["in"];
@@ -206,15 +205,13 @@ class TilePreviewTest : public QObject {
     w.Set({{"txtStart", "$4"}, {"txtEnd", "$104"}});
     w.layout = SheetLayout(std::nullopt, 4);
     QCOMPARE(w.layout.PointOf(4)->y, 8);
-    QTRY_VERIFY_WITH_TIMEOUT(w.Pixel(w.Byte(4)) != w.Pixel(w.Byte(5)), 500);
+    QTRY_VERIFY(w.Pixel(w.Byte(4)) != w.Pixel(w.Byte(5)));
     const QRgb range_ink = w.Pixel(w.Byte(4)), ink = w.Pixel(w.Byte(0x300));
     const QRgb early_ink = w.Pixel(w.Byte(1)), early_paper = w.Pixel(w.Byte(0));
     QCOMPARE(QSet<QRgb>({range_ink, ink, early_ink, early_paper, w.Pixel(w.Byte(5))}).size(), 5);
     QVERIFY(w.Pixel(w.At(0, 3, 1)) != early_paper);  // the 4 bytes before the file
-    for (int64_t tile = 4; tile < 0x104; tile += 8) {
-      QVERIFY(w.Pixel(w.At(tile, 0, 4)) != w.Pixel(w.At(tile, 3, 4)));  // the left edge
-    }
-    QCOMPARE(w.Pixel(w.At(0x104, 0, 4)), w.Pixel(w.At(0x104, 3, 4)));
+    for (int64_t tile = 4; tile < 0x104; tile += 8) QVERIFY(w.Outlined(tile));
+    QVERIFY(!w.Outlined(0x104));
     QCOMPARE(w.Tip(w.Byte(4)), QString("$0004  ; 10"));
   }
 
@@ -230,10 +227,9 @@ class TilePreviewTest : public QObject {
     w.Set({{"txtStart", "$20"}, {"txtEnd", "$CF"}, {"txtGlyph", "16x4"}, {"txtGlyphGap", "2"}});
     w.Box("CGlyph", 1);
     w.layout = SheetLayout(GlyphShape{16, 4, 2}, 0x20);
-    QTRY_COMPARE_WITH_TIMEOUT(w.Note(),
-                              QString("The last 5 bytes of the range ($CA to $CF) hold no whole "
-                                      "16x4 glyph of 8 bytes and are not listed"),
-                              500);
+    QTRY_COMPARE(w.Note(),
+                 "The last 5 bytes of the range ($CA to $CF) hold no whole 16x4 glyph of "
+                 "8 bytes and are not listed");
     // Row 1 is probed: row 0 of a cell holds the top of its outline.
     const QRgb ink = w.Pixel(w.At(0x2A, 5, 1)), paper = w.Pixel(w.At(0x2A, 11, 1));
     QVERIFY(ink != paper);
@@ -250,26 +246,23 @@ class TilePreviewTest : public QObject {
     for (const auto& [offset, tip] : tips) QCOMPARE(w.Tip(w.Byte(offset)), QString(tip));
 
     w.Set({{"txtEnd", "$408"}});  // 100 glyphs, glyph 99 in band 7
-    QTRY_COMPARE_WITH_TIMEOUT(w.Note(), QString(), 500);
+    QTRY_COMPARE(w.Note(), QString());
     QVERIFY(outlined(0x20 + 990, 0) && !outlined(0x20 + 1000, 0));
-
-    QTest::mousePress(w.view, Qt::LeftButton, {}, w.At(0x2A, 3, 1));
-    QTest::mouseMove(w.view, w.At(0xD4, 3, 1));
-    QTest::mouseRelease(w.view, Qt::LeftButton, {}, w.At(0xD4, 3, 1));  // glyph 18
-    QCOMPARE(w.Field("txtStart") + w.Field("txtEnd"), QString("$002A$00DC"));
+    w.Drag(w.At(0x2A, 3, 1), w.At(0xD4, 3, 1));  // to glyph 18
+    QCOMPARE(w.Range(), QString("$002A$00DC"));
 
     // A gap wider than the glyphs, which the pane reads one by one: glyph 1 at $8C, its second
     // row $F0 $00, and the range's end in its gap.
     in[0x8E] = char(0xF0);
     w.Set({{"txtStart", "$20"}, {"txtEnd", "$CF"}, {"txtGlyphGap", "100"}});
     w.layout = SheetLayout(GlyphShape{16, 4, 100}, 0x20);
-    QTRY_COMPARE_WITH_TIMEOUT(w.Pixel(w.At(0x8C, 1, 1)), ink, 500);
+    QTRY_COMPARE(w.Pixel(w.At(0x8C, 1, 1)), ink);
     for (int x : {5, 11}) QCOMPARE(w.Pixel(w.At(0x8C, x, 1)), paper);
 
     w.Set({{"txtGlyph", "16x"}});
-    QTRY_VERIFY_WITH_TIMEOUT(w.Note().startsWith("Glyph \"16x\" is no glyph shape"), 500);
+    QTRY_VERIFY(w.Note().startsWith("Glyph \"16x\" is no glyph shape"));
     w.layout = SheetLayout(std::nullopt, 0x20);
-    QCOMPARE(w.Pixel(w.At(0x20, 0, 4)), w.Pixel(w.At(0x20, 3, 4)));
+    QVERIFY(!w.Outlined(0x20));
   }
 
   // A block row and 28 bytes, $80 to $11C. Guards against the tiles that Every tile adds left
@@ -280,25 +273,19 @@ class TilePreviewTest : public QObject {
     const QString unlisted =
         "The last 28 bytes of the range ($100 to $11C) fill no whole block row of 128 bytes and "
         "are not listed; \"Every tile\" lists their 3 tiles";
-    const auto outlined = [&](int64_t offset) {
-      return w.Pixel(w.At(offset, 0)) != w.Pixel(w.At(offset));
-    };
     for (int every : {0, 1, 2}) {
       w.Box("CEveryTile", every);
-      QTRY_COMPARE_WITH_TIMEOUT(
-          w.Note(),
-          every == 1 ? "The last 4 bytes of the range ($118 to $11C) hold no whole tile and are "
-                       "not listed"
-                     : unlisted,
-          500);
-      QCOMPARE(outlined(0x100) && outlined(0x110), every == 1);
-      QVERIFY(outlined(0xF8) && !outlined(0x118));
+      QTRY_COMPARE(w.Note(), every != 1 ? unlisted
+                                        : "The last 4 bytes of the range ($118 to $11C) hold no "
+                                          "whole tile and are not listed");
+      QCOMPARE(w.Outlined(0x100) && w.Outlined(0x110), every == 1);
+      QVERIFY(w.Outlined(0xF8) && !w.Outlined(0x118));
     }
   }
 
-  // Guards against the layout's sums at their edges: each byte of the first band and of the
-  // two from the range's start on shows at a pixel of its cell that leads back to it, or lies
-  // in a gap; the start begins a band; a drag before the file selects nothing.
+  // Guards against the layout's sums at their edges: each byte of the first band and the two from
+  // the start shows at a pixel of its cell that leads back to it, or lies in a gap; the start
+  // begins a band; a drag before the file selects nothing.
   void layoutMapsBytesAndPixels() {
     const std::pair<std::optional<GlyphShape>, int64_t> layouts[] = {
         {std::nullopt, 0},          {std::nullopt, 4},        {std::nullopt, 0x7FFFFF81},
@@ -349,13 +336,11 @@ class TilePreviewTest : public QObject {
     PreviewWindow w;
     w.Set({{"txtStart", "$0"}, {"txtEnd", "$100"}});
     w.Box("C812Mask", 1);
-    QTRY_VERIFY_WITH_TIMEOUT(w.Pixel(w.At(0x80)) != w.Pixel(w.At(0x100)), 500);  // band 2 plain
-    w.form.findChild<TilePreview*>()->findChild<QScrollBar*>()->setValue(16);    // band 2 on top
-    QVERIFY(w.Pixel(w.At(0, 0, 3)) != w.Pixel(w.At(0, 3, 3)));
-    QCOMPARE(w.Pixel(w.At(0, 0, 5)), w.Pixel(w.At(0, 3, 5)));
+    QTRY_VERIFY(w.Pixel(w.At(0x80)) != w.Pixel(w.At(0x100)));                  // band 2 plain
+    w.form.findChild<TilePreview*>()->findChild<QScrollBar*>()->setValue(16);  // band 2 on top
+    QVERIFY(w.Outlined(0, 3) && !w.Outlined(0, 5));
   }
 
-  // [View] Zoom: 1 to 8 comes back, anything else loads as 2; Ctrl+wheel zooms.
   // Guards against a zoom from the spin box that moves the view away from what it showed.
   void zoomKeepsTheMiddleInView() {
     PreviewWindow w;
@@ -372,6 +357,7 @@ class TilePreviewTest : public QObject {
     QVERIFY(before != w.Tip(middle + QPoint(25, 0)));  // the next cell: the tip tells them apart
   }
 
+  // [View] Zoom: 1 to 8 comes back, anything else loads as 2; Ctrl+wheel zooms.
   void zoomIsSaved() {
     for (const auto& [stored, loaded] : {std::pair("5", 5), {"9", 2}, {"x", 2}, {"0", 2}}) {
       QSettings("Tessary", "Tessary").setValue("View/Zoom", stored);

@@ -6,6 +6,7 @@
 #include <QDir>
 #include <QFile>
 #include <QLineEdit>
+#include <QTemporaryFile>
 #include <QTest>
 #include <QTimer>
 #include <csignal>
@@ -28,30 +29,22 @@ using testing::MemWindow;
 using testing::Status;
 
 // What the process writes to stderr while it lives.
-class StderrCapture {
- public:
-  StderrCapture() : file_(std::tmpfile()), saved_(::dup(2)) {
+struct StderrCapture {
+  QTemporaryFile file;
+  int saved = ::dup(2);
+  StderrCapture() {
     std::fflush(stderr);
-    ::dup2(::fileno(file_), 2);
+    if (file.open()) ::dup2(file.handle(), 2);
   }
   ~StderrCapture() {
     std::fflush(stderr);
-    ::dup2(saved_, 2);
-    ::close(saved_);
-    std::fclose(file_);
+    ::dup2(saved, 2);
+    ::close(saved);
   }
   QString Text() {
     std::fflush(stderr);
-    QFile in;
-    return in.open(::dup(::fileno(file_)), QIODevice::ReadOnly, QFile::AutoCloseHandle) &&
-                   in.seek(0)
-               ? QString::fromUtf8(in.readAll())
-               : QStringLiteral("(unread)");
+    return file.seek(0) ? QString::fromUtf8(file.readAll()) : QStringLiteral("(unread)");
   }
-
- private:
-  std::FILE* file_;
-  int saved_;
 };
 
 }  // namespace
@@ -79,9 +72,8 @@ class WindowRunTest : public QObject {
   }
 
   // A failed run: message shown with the pointer restored, output kept, the status line says so.
-  // During a run: busy pointer, a close refused without saving, Go! ignored, Esc cancels and
-  // keeps the output, and the status line says so.
-  // After both: a run goes to its end, and a close is granted and saves.
+  // During a run: busy pointer, a close refused without saving, Go! ignored, Esc cancels and keeps
+  // the output, the status line says so. After both: a run ends, and a close is granted and saves.
   void runStates() {
     MemWindow w(64 * 1024);
     const std::string kept = w.files.files["out"];
@@ -145,9 +137,8 @@ class WindowRunTest : public QObject {
     prefix->setText("t_");
     w.Go();
     RunOptions options;
-    options.input_path = "in";
-    options.output_path = "expected";
-    options.end_text = "1024";
+    std::tie(options.input_path, options.output_path, options.end_text) =
+        std::tuple("in", "expected", "1024");
     options.listing = {Syntax::kKickass, true, "t_"};
     FixedStyleHost host({});
     QCOMPARE(int(Run(options, host, w.files).status), int(RunStatus::kDone));
@@ -207,8 +198,8 @@ class WindowRunTest : public QObject {
   }
 
   // Guards against SIGTERM (in a run) or SIGHUP (idle) killing the window, mid-run leaving a
-  // partial listing: the run is cancelled, the output kept, the settings saved, the window
-  // closed. Last: from here on the process counts as interrupted.
+  // partial listing: the run is cancelled, the output kept, the settings saved, the window closed.
+  // Last: from here on the process counts as interrupted.
   void signalCancelsSavesAndCloses() {
     for (const auto& [signal, during_run] : {std::pair(SIGTERM, true), {SIGHUP, false}}) {
       testing::ClearSettings();
