@@ -3,27 +3,11 @@
 #include <filesystem>
 
 #include "run/map_file.h"
+#include "run/map_host.h"
 #include "run/quoted.h"
 
 namespace tessary {
 namespace {
-
-// Hands every call on to `host`, except that its cells go to `map`.
-class MapHost : public RunHost {
- public:
-  MapHost(RunHost& host, MapSink& map) : host_(host), map_(map) {}
-  std::chrono::nanoseconds YieldInterval() const override { return host_.YieldInterval(); }
-  bool Yield() override { return host_.Yield(); }
-  TileStyle CurrentStyle() override { return host_.CurrentStyle(); }
-  void WalkStarted() override { host_.WalkStarted(); }
-  void WalkEnded() override { host_.WalkEnded(); }
-  TileSink* Tiles() override { return host_.Tiles(); }
-  MapSink* Map() override { return &map_; }
-
- private:
-  RunHost& host_;
-  MapSink& map_;
-};
 
 // Whether `a` and `b` name one file: an existing one, or one that the two would create.
 bool SameTarget(FileSystem& files, const std::string& a, const std::string& b) {

@@ -6,6 +6,7 @@
 #include "notation/whole_number.h"
 #include "run/box_values.h"
 #include "run/map_file.h"
+#include "run/map_host.h"
 #include "run/quoted.h"
 
 namespace tessary {
@@ -58,23 +59,6 @@ std::optional<GlyphShape> GlyphOf(const PageFields& fields, std::string* problem
   glyph->gap = *gap;
   return glyph;
 }
-
-// Hands every call on to `host`, except that its cells go to `map`.
-class MapHost : public RunHost {
- public:
-  MapHost(RunHost& host, MapSink& map) : host_(host), map_(map) {}
-  std::chrono::nanoseconds YieldInterval() const override { return host_.YieldInterval(); }
-  bool Yield() override { return host_.Yield(); }
-  TileStyle CurrentStyle() override { return host_.CurrentStyle(); }
-  void WalkStarted() override { host_.WalkStarted(); }
-  void WalkEnded() override { host_.WalkEnded(); }
-  TileSink* Tiles() override { return host_.Tiles(); }
-  MapSink* Map() override { return &map_; }
-
- private:
-  RunHost& host_;
-  MapSink& map_;
-};
 
 }  // namespace
 
