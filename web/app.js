@@ -14,6 +14,7 @@ function pageMain(scriptUrl) {
   const INK_OUTLINE = 'rgba(255, 170, 0, 0.85)';
 
   let module = null;  // the compiled core, shared by the preview and every worker
+  let workerUrl = scriptUrl;  // this script, held in memory once the page has started
   let core = null;    // the preview's instance
   let worker = null;
   let workerReady = false;
@@ -300,7 +301,7 @@ function pageMain(scriptUrl) {
   function startWorker() {
     workerReady = false;
     workerInput = null;
-    worker = new Worker(scriptUrl);
+    worker = new Worker(workerUrl);
     worker.onmessage = (event) => {
       const m = event.data;
       if (m.type === 'ready') {
@@ -410,6 +411,10 @@ function pageMain(scriptUrl) {
   // --- start ----------------------------------------------------------------------------------
   async function start() {
     const wasmUrl = new URL('tessary.wasm', scriptUrl);
+    // Workers start from a copy of this script held in memory, so that one started anew (after
+    // a cancel) needs no network: once loaded, the page works offline.
+    const scriptCopy = fetch(scriptUrl).then((r) => r.blob())
+      .then((blob) => { workerUrl = URL.createObjectURL(blob); }, () => {});
     try {
       try {
         module = await WebAssembly.compileStreaming(fetch(wasmUrl));
@@ -443,6 +448,7 @@ function pageMain(scriptUrl) {
     });
     applyEnabling();
     layoutPreview();
+    await scriptCopy;
     startWorker();
   }
 

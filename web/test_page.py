@@ -42,8 +42,13 @@ def check(name, ok, detail=''):
 
 
 class Quiet(http.server.SimpleHTTPRequestHandler):
+    """Serves the site as a host that lets nothing be cached would, and logs nothing."""
     def log_message(self, *args):
         pass
+
+    def end_headers(self):
+        self.send_header('Cache-Control', 'no-store')
+        super().end_headers()
 
 
 def serve(site):
@@ -567,6 +572,36 @@ def layout_test(d, url):
     d.execute_cdp_cmd('Emulation.clearDeviceMetricsOverride', {})
 
 
+def offline_test(d, cli, work, big, server, url):
+    """With the server gone, the page loaded before still lists, also with a worker started anew
+    after a cancel; it fetched nothing but the site's own files."""
+    fetched = d.execute_script(
+        "return performance.getEntriesByType('resource').map((e) => e.name)")
+    check('the page fetched only its own files', all(
+        n.startswith(url) and n[len(url):] in ('tessary.js', 'tessary.wasm', 'tessary-32.png')
+        for n in fetched), str(fetched))
+    server.shutdown()
+    server.server_close()
+    small = os.path.abspath('examples/font8x8.bin')
+    f = dict(PLAIN_FORMAT_ROW, start='$8', end='', countFrom='$00', shape='8x8', vertical=False,
+             skip=False, even=False, pixels=True, syntax='acme', hexCount=True, invert=False,
+             labelPrefix='')
+    want = cli_listing(cli, small, f, os.path.join(work, 'offline.H'))
+    pages = []
+    for cancel_first in (False, True):
+        if cancel_first:  # a big run cancelled: the next run is a new worker's
+            open_input(d, big)
+            set_fields(d, dict(f, start='0', end=''))
+            d.find_element(By.ID, 'go').click()
+            wait(lambda: d.execute_script("return document.getElementById('progress').value > 0"))
+            d.find_element(By.TAG_NAME, 'body').send_keys(Keys.ESCAPE)
+        open_input(d, small)
+        set_fields(d, f)
+        pages.append(run_page(d)[:2])
+    check('offline, the page lists as tessary-cli, also after a cancel',
+          want[0] is not None and pages == [want, want], '%s %s' % (want, pages))
+
+
 def stored_listings_test(d):
     """After a reload and three runs, the browser's private storage holds the live worker's
     folder only, with at most its last two listings."""
@@ -718,6 +753,7 @@ def main():
         speed(d, args.cli, work, big, url, args.site, args.figures, args.strict_speed)
         if not args.speed_only:  # after a reload and the speed runs in one worker
             stored_listings_test(d)
+            offline_test(d, args.cli, work, big, server, url)
     finally:
         d.quit()
         server.shutdown()
