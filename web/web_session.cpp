@@ -12,9 +12,15 @@
 namespace tessary {
 namespace {
 
-// A browser's file names hold no "/", so neither the listing nor the map takes the input's place.
-constexpr const char* kListingPath = "/listing";
+// A browser's file names hold no "/", so the map never takes the input's place.
 constexpr const char* kMapPath = "/map";
+
+// The listing's name as the page offers it for download, which messages about it use: the
+// input's name with its extension replaced by ".H", as the window names outputs ("font.chr"
+// gives "font.H", "tileset" gives "tileset.H").
+std::string ListingName(const std::string& input) {
+  return input.substr(0, input.rfind('.')) + ".H";
+}
 
 // The listing as the run writes it: every chunk to the sink at once. Nothing is kept, so a run
 // that gives up has nothing to put back; the sink drops what it got.
@@ -92,7 +98,7 @@ void WebSession::SetFields(const PageFields& fields) {
   options_ = choices.options;
   style_ = choices.style;
   options_.input_path = name_;
-  options_.output_path = kListingPath;
+  options_.output_path = ListingName(name_);
   options_.start_text = fields.start;
   options_.end_text = fields.end.empty() ? std::nullopt : std::optional<std::string>(fields.end);
   options_.tile_number_text = fields.count_from;

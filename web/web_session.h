@@ -98,6 +98,9 @@ class WebSession {
    public:
     std::error_code OpenOutput(const std::string& path, bool append,
                                std::unique_ptr<OutputFile>* out) override;
+    // The page's outputs are downloads and the map in memory: never the input, whatever their
+    // names.
+    bool SameFile(const std::string&, const std::string&) override { return false; }
     ListingSink* sink = nullptr;
   };
   PageFiles files_;
