@@ -572,6 +572,31 @@ def layout_test(d, url):
     d.execute_cdp_cmd('Emulation.clearDeviceMetricsOverride', {})
 
 
+def drop_test(d, cli, work):
+    """A file dropped anywhere on the page is opened as a picked one is."""
+    data = random.Random(5).randbytes(3000)
+    path = os.path.join(work, 'dropped.chr')
+    open(path, 'wb').write(data)
+    d.execute_script("""
+      document.getElementById('fileInfo').textContent = '';
+      const dropped = new DataTransfer();
+      dropped.items.add(new File([Uint8Array.from(arguments[0])], 'dropped.chr'));
+      document.getElementById('head').dispatchEvent(
+        new DragEvent('drop', { dataTransfer: dropped, bubbles: true, cancelable: true }));""",
+                     list(data))
+    wait(lambda: 'bytes' in d.find_element(By.ID, 'fileInfo').text)
+    f = dict(PLAIN_FORMAT_ROW, start='$10', end='', countFrom='$00', shape='16x16', vertical=True,
+             skip=False, even=False, pixels=False, syntax='sdas', hexCount=True, invert=True,
+             labelPrefix='drop_')
+    set_fields(d, f)
+    page = run_page(d)
+    want = cli_listing(cli, path, f, os.path.join(work, 'dropped.H'))
+    check('a file dropped on the page lists as tessary-cli lists it, named after it',
+          want[0] is not None and page[:2] == want and
+          d.find_element(By.ID, 'download').get_attribute('download') == 'dropped.H',
+          '%s %s' % (want, page))
+
+
 def offline_test(d, cli, work, big, server, url):
     """With the server gone, the page loaded before still lists, also with a worker started anew
     after a cancel; it fetched nothing but the site's own files."""
@@ -745,6 +770,7 @@ def main():
             glyph_outline_test(d, work)
             picture_preview_test(d, work)
             drag_test(d, work)
+            drop_test(d, args.cli, work)
             message_tests(d, work)
             reload_test(d, url)
             layout_test(d, url)
