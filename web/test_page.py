@@ -595,6 +595,18 @@ def drop_test(d, cli, work):
           want[0] is not None and page[:2] == want and
           d.find_element(By.ID, 'download').get_attribute('download') == 'dropped.H',
           '%s %s' % (want, page))
+    # Copy puts the same listing, CR LF kept, on the clipboard.
+    d.execute_cdp_cmd('Browser.grantPermissions', {
+        'origin': d.current_url.split('/', 3)[0] + '//' + d.current_url.split('/', 3)[2],
+        'permissions': ['clipboardReadWrite', 'clipboardSanitizedWrite']})
+    d.find_element(By.ID, 'copy').click()
+    wait(lambda: 'clipboard' in d.find_element(By.ID, 'message').text)
+    copied = d.execute_async_script("""
+      const done = arguments[arguments.length - 1];
+      navigator.clipboard.readText().then(done, (e) => done('no clipboard: ' + e));""")
+    listing = open(os.path.join(work, 'dropped.H'), 'rb').read().decode('ascii')
+    check('Copy puts the listing on the clipboard as downloaded', copied == listing,
+          '%d characters, %s' % (len(copied), copied[:80]))
 
 
 def offline_test(d, cli, work, big, server, url):
