@@ -4,7 +4,6 @@
 #include <limits>
 #include <utility>
 
-#include "run/cell_numbers.h"
 #include "run/messages.h"
 #include "run/tile_tip.h"
 #include "tiles/listing_format.h"

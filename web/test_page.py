@@ -1,6 +1,7 @@
 #!/usr/bin/python3
-"""The page in headless chromium: its listings against tessary-cli's, the preview's drag, its
-messages, its settings, Cancel, the range limit, and its speed figures (written to --figures)."""
+"""The page in headless chromium: its listings against tessary-cli's, the preview's drag, shading
+and tooltips, its messages, its settings, Cancel, the range limit, and its speed figures (written
+to --figures)."""
 import argparse
 import base64
 import functools
