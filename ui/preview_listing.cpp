@@ -1,16 +1,12 @@
 #include "ui/preview_listing.h"
 
-#include <limits>
-
 #include "run/range_note.h"
-#include "run/sheet_pick.h"
+#include "run/tile_tip.h"
 #include "ui/run_summary.h"
 
 namespace tessary {
 
-QString DollarHex(quint64 value) {
-  return QStringLiteral("$") + QString::number(value, 16).toUpper().rightJustified(4, u'0');
-}
+QString DollarHex(quint64 value) { return QString::fromStdString(TipOffset(value)); }
 
 SheetMarks PreviewListing::Marks() const {
   return {.start = static_cast<uint64_t>(plan.start),
@@ -23,34 +19,8 @@ SheetMarks PreviewListing::Marks() const {
 
 QString PreviewListing::TipAt(uint64_t offset) const {
   if (!lists) return DollarHex(offset);
-  const auto start = static_cast<uint64_t>(plan.start);
-  int64_t index = -1;
-  if (!choice.glyph) {
-    index = ListedTileHolding(tiles, choice.shape, start, offset);
-  } else if (offset >= start) {
-    const auto stride = static_cast<uint64_t>(choice.glyph->Stride());
-    const uint64_t glyph = (offset - start) / stride;
-    const bool in_glyph = (offset - start) % stride < static_cast<uint64_t>(choice.glyph->Bytes());
-    if (in_glyph && glyph <= uint64_t{std::numeric_limits<int32_t>::max()})
-      index = tiles.IndexOf({0, int32_t(glyph)});
-  }
-  if (index < 0) return DollarHex(offset);
-  const uint64_t first = start + static_cast<uint64_t>(tiles.OffsetOf(tiles.At(index)));
-  if (!cells.empty()) {  // unique tiles: each cell is numbered by its tile
-    const uint64_t cell = (first - start) / 8;
-    if (cell >= cells.size()) return DollarHex(first);
-    index = cells[cell].tile;
-    if (cells[cell].repeat) {
-      const auto repeated = static_cast<uint32_t>(plan.TileNo) + static_cast<uint32_t>(index);
-      return DollarHex(first) + QStringLiteral("  same as tile ") +
-             QString::number(repeated, 16).toUpper().rightJustified(2, u'0');
-    }
-  }
-  // The tile number wraps like the run's 32-bit counter.
-  const auto tile_no =
-      static_cast<int32_t>(static_cast<uint32_t>(plan.TileNo) + static_cast<uint32_t>(index));
-  const QString label = QString::fromStdString(LabelText(format, tile_no, labels));
-  return label.isEmpty() ? DollarHex(first) : DollarHex(first) + QStringLiteral("  ") + label;
+  return QString::fromStdString(TileTip(tiles, choice, static_cast<uint64_t>(plan.start),
+                                        plan.TileNo, format, labels, cells, offset));
 }
 
 RunOptions CutAtOwnCells(const RunOptions& options, uint64_t size, std::optional<uint64_t> own) {

@@ -31,10 +31,8 @@ struct PreviewListing {
 
   // The range, and the tiles when the run would list them.
   SheetMarks Marks() const;
-  // The tooltip over the byte at `offset`: its tile's (or glyph's) first byte and label line, or
-  // its own offset when no listed tile reads it. With unique tiles a numbered cell takes its
-  // tile's number, and a repeated one says which tile it repeats ("$0088  same as tile 0A"); a
-  // cell past the numbered ones shows its first byte alone.
+  // The tooltip over the byte at `offset` (see TileTip), or its own offset when the run would
+  // list nothing.
   QString TipAt(uint64_t offset) const;
 };
 

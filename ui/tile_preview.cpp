@@ -15,11 +15,11 @@
 #include <algorithm>
 #include <limits>
 
+#include "run/cell_numbers.h"
 #include "run/messages.h"
 #include "run/quoted.h"
 #include "run/range_check.h"
 #include "run/tile_sheet.h"
-#include "ui/cell_numbers.h"
 #include "ui/run_summary.h"
 
 namespace tessary {

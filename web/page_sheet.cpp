@@ -1,21 +1,14 @@
 #include "web/page_sheet.h"
 
 #include <algorithm>
-#include <cstdio>
 #include <limits>
 #include <utility>
 
-#include "run/listing_walk.h"
 #include "run/messages.h"
+#include "run/tile_tip.h"
 #include "tiles/listing_format.h"
 
 namespace tessary {
-
-std::string DollarHex(uint64_t value) {
-  char text[24];
-  std::snprintf(text, sizeof text, "$%04llX", static_cast<unsigned long long>(value));
-  return text;
-}
 
 std::string PageSheet::Open(FileSystem& files, const std::string& name, int threshold) {
   Close();
@@ -37,6 +30,7 @@ std::string PageSheet::Open(FileSystem& files, const std::string& name, int thre
 
 void PageSheet::Close() {
   input_.reset();
+  cells_.clear();
   picture_ = nullptr;
   size_ = 0;
 }
@@ -47,8 +41,17 @@ void PageSheet::Mark(const RunOptions& options, const RangePlan& plan, bool list
   listing_ = options.listing;
   labels_ = labels;
   layout_ = options.glyph ? SheetLayout(options.glyph, std::max(0, plan.start)) : SheetLayout();
+  choice_ = WalkChoiceOf(options);
   tiles_.reset();
-  if (lists && plan.problem.empty()) tiles_.emplace(WalkChoiceOf(options), plan.length);
+  cells_.clear();
+  if (!lists || !plan.problem.empty()) return;
+  tiles_.emplace(choice_, plan.length);
+  if (options.unique && input_) cells_ = NumberCells(*input_, uint64_t(plan.start), plan.length);
+}
+
+bool PageSheet::Repeated(int64_t offset) const {
+  const int64_t cell = (offset - plan_.start) / 8;
+  return offset >= plan_.start && cell < int64_t(cells_.size()) && cells_[size_t(cell)].repeat;
 }
 
 int64_t PageSheet::bands() const {
@@ -81,8 +84,9 @@ void PageSheet::PaintBands(int64_t first_band, int bands, uint32_t* pixels) cons
         const SheetPoint at = *layout_.PointOf(offset);
         uint32_t* row = pixels + size_t(at.y - top) * size_t(width) + size_t(at.x);
         const bool in_range = tinted && offset >= range_start && offset < range_end;
-        const uint32_t ink = in_range ? kPageRangeInk : kPageInk;
-        const uint32_t paper = in_range ? kPageRangePaper : kPagePaper;
+        const bool repeat = in_range && Repeated(offset);
+        const uint32_t ink = repeat ? kPageRepeatInk : in_range ? kPageRangeInk : kPageInk;
+        const uint32_t paper = repeat ? kPageRepeatPaper : in_range ? kPageRangePaper : kPagePaper;
         const auto byte = static_cast<uint8_t>(bytes[size_t(offset - from)]);
         for (int bit = 0; bit < 8; ++bit) row[bit] = (byte << bit) & 0x80 ? ink : paper;
       }
@@ -116,7 +120,7 @@ std::vector<SheetRect> PageSheet::Outlines(int64_t first_band, int bands) const 
   for (int64_t row = first_row; row <= last_row; ++row) {
     for (int32_t column = 0; column < 16; ++column) {
       const TilePosition at{column, static_cast<int32_t>(row)};
-      if (tiles_->IndexOf(at) < 0) continue;
+      if (tiles_->IndexOf(at) < 0 || Repeated(start + tiles_->OffsetOf(at))) continue;
       SheetRect rects[kMaxOutlineRects];
       const int n = layout_.Outline(shape_, start + tiles_->OffsetOf(at), rects);
       out.insert(out.end(), rects, rects + n);
@@ -126,16 +130,9 @@ std::vector<SheetRect> PageSheet::Outlines(int64_t first_band, int bands) const 
 }
 
 std::string PageSheet::TipAt(uint64_t offset) const {
-  if (!tiles_ || layout_.glyphs()) return DollarHex(offset);
-  const auto start = static_cast<uint64_t>(plan_.start);
-  const int64_t index = ListedTileHolding(*tiles_, shape_, start, offset);
-  if (index < 0) return DollarHex(offset);
-  const uint64_t first = start + static_cast<uint64_t>(tiles_->OffsetOf(tiles_->At(index)));
-  // The tile number wraps like the run's 32-bit counter.
-  const auto tile_no =
-      static_cast<int32_t>(static_cast<uint32_t>(plan_.TileNo) + static_cast<uint32_t>(index));
-  const std::string label = LabelText(ListingFormat(listing_), tile_no, labels_);
-  return label.empty() ? DollarHex(first) : DollarHex(first) + "  " + label;
+  if (!tiles_) return TipOffset(offset);
+  return TileTip(*tiles_, choice_, static_cast<uint64_t>(plan_.start), plan_.TileNo,
+                 ListingFormat(listing_), labels_, cells_, offset);
 }
 
 ByteRange PageSheet::Drag(int64_t from, int64_t to) const {

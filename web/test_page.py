@@ -1,6 +1,7 @@
 #!/usr/bin/python3
-"""The page in headless chromium: its listings against tessary-cli's, the preview's drag, its
-messages, its settings, Cancel, the range limit, and its speed figures (written to --figures)."""
+"""The page in headless chromium: its listings against tessary-cli's, the preview's drag, shading
+and tooltips, its messages, its settings, Cancel, the range limit, and its speed figures (written
+to --figures)."""
 import argparse
 import base64
 import functools
@@ -431,6 +432,33 @@ def picture_preview_test(d, work):
     set_fields(d, dict(PLAIN_FORMAT_ROW, zoom='3'))
 
 
+def repeat_preview_test(d, work):
+    """With Unique tiles a repeated cell is shaded apart on the canvas and its tooltip names the
+    tile it repeats, as in the window; with Glyph the tooltip names the glyph's label. Guards
+    against shading first uses, tips one tile off, and glyph tips with the offset alone."""
+    path = os.path.join(work, 'repeats.chr')
+    open(path, 'wb').write(b'\x81' * 8 + b'\x42' * 16 + b'\x81' * 8)  # cells 2, 3 repeat 1, 0
+    open_input(d, path)
+    d.execute_script("document.getElementById('scroller').scrollTop = 0")
+    canvas = d.find_element(By.ID, 'preview')
+    cx, cy = canvas.size['width'] / 2, canvas.size['height'] / 2
+
+    def seen(x, y):  # the tooltip over sheet pixel (x, y) at 3x, and the colour at its middle
+        ActionChains(d).move_to_element_with_offset(canvas, int(3 * x + 1 - cx),
+                                                    int(3 * y + 1 - cy)).perform()
+        return canvas.get_attribute('title'), canvas_pixels(d, 3 * x + 1, 3 * y + 1, 1, 1)[:3]
+    set_fields(d, dict(UNIQUE_BASE, countFrom='$10', zoom='3'))
+    got = [seen(24, 0), seen(25, 4), seen(9, 1)]
+    want = [('$0018  same as tile 10', [0xdc, 0xb8, 0xf0]), ('$0018  same as tile 10',
+            [0x3d, 0x23, 0x52]), ('$0008  ; 11', [0xa8, 0xd4, 0xff])]
+    check('a repeated cell is shaded apart and its tooltip names the tile it repeats',
+          got == want, str(got))
+    set_fields(d, {'unique': False, 'glyph': True, 'glyphSize': '8x16', 'glyphGap': '0'})
+    got = [seen(9, 9)]
+    check('a glyph\'s tooltip names its label', got[0][0] == '$0010  ; 11', str(got))
+    set_fields(d, dict(PLAIN_FORMAT_ROW, zoom='3'))
+
+
 def drag_test(d, work):
     path = os.path.join(work, 'drag.chr')
     open(path, 'wb').write(bytes(range(256)) * 16)
@@ -783,6 +811,7 @@ def main():
             picture_preview_test(d, work)
             drag_test(d, work)
             drop_test(d, args.cli, work)
+            repeat_preview_test(d, work)
             message_tests(d, work)
             reload_test(d, url)
             layout_test(d, url)

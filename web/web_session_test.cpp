@@ -269,5 +269,31 @@ TEST_F(WebSessionTest, OutlinesTipsAndDragsComeFromTheListing) {
   EXPECT_EQ(sheet.TipAt(0x93), "$0093");
 }
 
+// Guards against shading first uses, shading past the numbered cells, tips one tile off, numbers
+// kept from the last input, and numbers or tips without Unique tiles (glyphs take none).
+TEST_F(WebSessionTest, UniqueTilesShadeRepeatsAndTipsNameTheTileRepeated) {
+  const std::string a(8, '\x81'), b(8, '\x42');
+  const PageSheet& sheet = session.sheet();
+  using V = std::vector<uint32_t>;
+  V px(2 * 8 * kSheetWidth);
+  PageFields f;
+  f.unique = true;
+  session.SetInput("r.chr", a + b + b + a);  // cells 2 and 3 repeat tiles 1 and 0
+  session.SetFields(f);
+  sheet.PaintBands(0, 1, px.data());
+  EXPECT_EQ(V({px[9], px[16], px[17], px[24]}),
+            V({kPageRangeInk, kPageRepeatPaper, kPageRepeatInk, kPageRepeatInk}));
+  EXPECT_EQ(sheet.TipAt(0x1F) + sheet.TipAt(8) + std::to_string(sheet.Outlines(0, 1).size()),
+            "$0018  same as tile 00$0008  ; 012");  // cells 0 and 1 outlined, not the repeats
+  session.SetInput("s.chr", a + a + std::string((kMaxNumberedCells - 1) * 8, '\0'));  // all repeats
+  session.SetFields(f);
+  sheet.PaintBands(kMaxNumberedCells / 16 - 1, 2, px.data());  // the last numbered cell, the next
+  EXPECT_EQ(V({px[15 * 8], px[8 * kSheetWidth]}), V({kPageRepeatPaper, kPageRangePaper}));
+  EXPECT_EQ(sheet.TipAt(8) + sheet.TipAt(kMaxNumberedCells * 8), "$0008  same as tile 00$200000");
+  f.glyph = true;  // 8x16
+  session.SetFields(f);
+  EXPECT_EQ(sheet.TipAt(40), "$0020  ; 02");
+}
+
 }  // namespace
 }  // namespace tessary

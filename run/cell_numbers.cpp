@@ -1,4 +1,4 @@
-#include "ui/cell_numbers.h"
+#include "run/cell_numbers.h"
 
 #include <algorithm>
 
