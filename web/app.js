@@ -21,6 +21,8 @@ function pageMain(scriptUrl) {
   let workerInput = null;  // the input that the worker holds
   let running = false;
   let input = null;   // { name, bytes: Uint8Array, picture }
+  let opening = 0;    // how many opens began: only the last one's file becomes the input
+  let reading = false;  // a file is being read; Go! waits for it
   let listingUrl = null;
   let mapUrl = null;
   let listingText = '';  // the listing decoded for Copy, null until it is first needed
@@ -237,14 +239,29 @@ function pageMain(scriptUrl) {
     }
   }
 
+  // Reads `file` and makes it the input, unless a file opened later has taken its place by
+  // then. While it is read, Go! waits.
   async function openFile(file) {
     if (!file) return;
+    say('');
     // A run of the previous file would hand in a listing under the new file's name.
     if (running) cancel({ timeStamp: performance.now() });
-    say('');
-    const bytes = new Uint8Array(await file.arrayBuffer());
-    const isPng = bytes.length >= 8 && PNG_SIGNATURE.every((b, i) => bytes[i] === b);
-    const picture = isPng ? await decodePicture(file) : null;
+    const ticket = ++opening;
+    reading = true;
+    updateGo();
+    let bytes, isPng = false, picture = null;
+    try {
+      bytes = new Uint8Array(await file.arrayBuffer());
+      isPng = bytes.length >= 8 && PNG_SIGNATURE.every((b, i) => bytes[i] === b);
+      if (isPng) picture = await decodePicture(file);
+    } catch (e) {
+      bytes = null;
+      if (ticket === opening) say('Could not read "' + file.name + '": ' + e.message);
+    }
+    if (ticket !== opening) return;
+    reading = false;
+    updateGo();
+    if (!bytes) return;
     input = { name: file.name, bytes, picture };
     // The preview reads a picture's cells from the same decoded rows as the run.
     if (picture) {
@@ -318,7 +335,7 @@ function pageMain(scriptUrl) {
   }
 
   function updateGo() {
-    $('go').disabled = !(core && workerReady) || running;
+    $('go').disabled = !(core && workerReady) || running || reading;
     $('cancel').disabled = !running;
     // When the page first became ready, for the speed check.
     if (!$('go').disabled && !document.body.dataset.readyMs) {
@@ -327,7 +344,7 @@ function pageMain(scriptUrl) {
   }
 
   function go() {
-    if (running) return;
+    if (running || reading) return;
     if (!input) {
       say('Choose a file first, or drop one on the page.');
       return;

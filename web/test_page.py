@@ -113,11 +113,13 @@ def download_digest(d, link):
       }).catch(e => done(['fetch failed: ' + e, 0]));""", href))
 
 
-def run_page(d, seconds=120):
-    """Clicks Go! and waits for the run's end: (listing sha256 or None, size, message)."""
-    d.execute_script("document.getElementById('message').textContent = '';"
-                     "document.body.dataset.runs = (Number(document.body.dataset.runs||0)+1)")
-    d.find_element(By.ID, 'go').click()
+def run_page(d, seconds=120, click=True):
+    """Clicks Go! (or finds it clicked) and waits for the run's end: (listing sha256 or None,
+    size, message)."""
+    if click:
+        d.execute_script("document.getElementById('message').textContent = '';"
+                         "document.body.dataset.runs = (Number(document.body.dataset.runs||0)+1)")
+        d.find_element(By.ID, 'go').click()
     wait(lambda: d.find_element(By.ID, 'go').is_enabled(), seconds)
     message = d.find_element(By.ID, 'message').text
     return download_digest(d, 'download') + (message,)
@@ -600,18 +602,55 @@ def layout_test(d, url):
     d.execute_cdp_cmd('Emulation.clearDeviceMetricsOverride', {})
 
 
+def drop(d, files, then=''):
+    """Drops each (name, bytes) of `files` on the page in turn, at once, then runs the script
+    `then`."""
+    d.execute_script("""
+      document.getElementById('fileInfo').textContent = '';
+      for (const [name, b64] of arguments[0]) {
+        const dropped = new DataTransfer();
+        dropped.items.add(new File([Uint8Array.from(atob(b64), (c) => c.charCodeAt(0))], name));
+        document.getElementById('head').dispatchEvent(
+          new DragEvent('drop', { dataTransfer: dropped, bubbles: true, cancelable: true }));
+      }""" + then, [[n, base64.b64encode(b).decode()] for n, b in files])
+
+
+def overlapping_opens_test(d, cli, work):
+    """Files opened in quick turns: the last one is the input, and Go! pressed while it is read
+    never lists the file before under its name."""
+    rng = random.Random(9)
+    names = {'before.chr': rng.randbytes(4 << 20), 'small.chr': rng.randbytes(1024),
+             'last.chr': rng.randbytes(2048)}
+    picture = grey_png([[0, 255] * 32] * 64)
+    for name, data in names.items():
+        open(os.path.join(work, name), 'wb').write(data)
+    f = dict(PLAIN_FORMAT_ROW, start='0', end='', countFrom='$00', shape='8x8', vertical=False,
+             skip=False, even=False, pixels=False, syntax='classic', hexCount=True, invert=False,
+             labelPrefix='')
+    set_fields(d, f)
+    want = {n: cli_listing(cli, os.path.join(work, n), f, os.path.join(work, n + '.H'))
+            for n in names}
+    open_input(d, os.path.join(work, 'before.chr'))
+    drop(d, [('small.chr', names['small.chr'])], "document.getElementById('go').click();")
+    first = run_page(d, click=False)
+    named = d.find_element(By.ID, 'download').get_attribute('download')
+    check('Go! pressed while a dropped file is read lists that file or nothing',
+          first[0] is None or (first[:2] == want['small.chr'] and named == 'small.H'),
+          '%s named %s; want %s' % (first, named, want['small.chr']))
+    drop(d, [('pic.png', picture), ('last.chr', names['last.chr'])])
+    wait(lambda: 'last.chr' in d.find_element(By.ID, 'fileInfo').text, 5)
+    time.sleep(0.5)  # time for the picture's decoding to end, had it taken the place
+    shown = d.find_element(By.ID, 'fileInfo').text
+    check('of two files dropped in turn the last is the input, and lists',
+          shown.startswith('last.chr') and run_page(d)[:2] == want['last.chr'], shown)
+
+
 def drop_test(d, cli, work):
     """A file dropped anywhere on the page is opened as a picked one is."""
     data = random.Random(5).randbytes(3000)
     path = os.path.join(work, 'dropped.chr')
     open(path, 'wb').write(data)
-    d.execute_script("""
-      document.getElementById('fileInfo').textContent = '';
-      const dropped = new DataTransfer();
-      dropped.items.add(new File([Uint8Array.from(arguments[0])], 'dropped.chr'));
-      document.getElementById('head').dispatchEvent(
-        new DragEvent('drop', { dataTransfer: dropped, bubbles: true, cancelable: true }));""",
-                     list(data))
+    drop(d, [('dropped.chr', data)])
     wait(lambda: 'bytes' in d.find_element(By.ID, 'fileInfo').text)
     f = dict(PLAIN_FORMAT_ROW, start='$10', end='', countFrom='$00', shape='16x16', vertical=True,
              skip=False, even=False, pixels=False, syntax='sdas', hexCount=True, invert=True,
@@ -811,6 +850,7 @@ def main():
             picture_preview_test(d, work)
             drag_test(d, work)
             drop_test(d, args.cli, work)
+            overlapping_opens_test(d, args.cli, work)
             repeat_preview_test(d, work)
             message_tests(d, work)
             reload_test(d, url)
