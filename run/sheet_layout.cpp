@@ -1,6 +1,7 @@
 #include "run/sheet_layout.h"
 
 #include <algorithm>
+#include <vector>
 
 namespace tessary {
 
@@ -58,6 +59,37 @@ ByteRange SheetLayout::DragRange(Shape shape, int64_t from, int64_t to) const {
   }
   start = std::max<int64_t>(start, 0);
   return {static_cast<uint64_t>(start), static_cast<uint64_t>(std::max(start, end))};
+}
+
+std::error_code ReadCells(InputFile& input, const SheetLayout& layout, int64_t first_cell,
+                          int64_t end_cell, int64_t file_end,
+                          const std::function<void(int64_t cell, const uint8_t* bytes, int64_t from,
+                                                   int64_t to)>& paint) {
+  std::vector<char> bytes;
+  // Reads [from, to) of the file, within it, and hands it to the cells [first, end).
+  const auto read = [&](int64_t first, int64_t end, int64_t from, int64_t to) {
+    from = std::max<int64_t>(from, 0);
+    to = std::min(to, file_end);
+    if (to <= from) return std::error_code();
+    bytes.resize(size_t(to - from));
+    size_t got = 0;
+    const std::error_code error =
+        ReadFileAt(input, uint64_t(from), bytes.data(), bytes.size(), &got);
+    for (int64_t cell = first; cell < end; ++cell) {
+      paint(cell, reinterpret_cast<const uint8_t*>(bytes.data()), from, from + int64_t(got));
+    }
+    return error;
+  };
+  if (layout.stride() <= 2 * layout.CellBytes()) {
+    return read(first_cell, end_cell, layout.CellStart(first_cell), layout.CellStart(end_cell));
+  }
+  for (int64_t cell = first_cell; cell < end_cell; ++cell) {
+    const int64_t from = layout.CellStart(cell);
+    if (const std::error_code error = read(cell, cell + 1, from, from + layout.CellBytes())) {
+      return error;
+    }
+  }
+  return {};
 }
 
 }  // namespace tessary

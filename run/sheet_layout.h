@@ -3,8 +3,11 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <optional>
+#include <system_error>
 
+#include "run/file_system.h"
 #include "run/options.h"
 #include "run/sheet_pick.h"
 #include "run/tile_sheet.h"
@@ -63,5 +66,15 @@ class SheetLayout {
   int64_t start_;
   int64_t base_;  // CellStart(0): the range's start less whole bands, no higher than 0
 };
+
+// Reads the bytes that the cells [first_cell, end_cell) of `layout` show from `input`, within its
+// first `file_end` bytes, and calls `paint(cell, bytes, from, to)` for each of them with file
+// bytes [from, to) at `bytes` (from >= 0; to stops short at the end of the file or of a failed
+// read). Cells whose gaps are no wider than themselves are read in one piece, others one at a
+// time, so that wide glyph gaps are skipped. Stops at the first read error and returns it.
+std::error_code ReadCells(
+    InputFile& input, const SheetLayout& layout, int64_t first_cell, int64_t end_cell,
+    int64_t file_end,
+    const std::function<void(int64_t cell, const uint8_t* bytes, int64_t from, int64_t to)>& paint);
 
 }  // namespace tessary

@@ -21,9 +21,6 @@ constexpr QRgb kEarlyPaper = 0xff0c0e11, kEarlyInk = 0xff70757c;
 constexpr QRgb kOffSheet = 0xff5a5f66;
 const QColor kOutline(255, 170, 0, 210);
 
-// Gaps up to the cells' own size are read with them, in one piece; wider ones are skipped.
-bool ReadInOnePiece(const SheetLayout& layout) { return layout.stride() <= 2 * layout.CellBytes(); }
-
 // Paints the cells of bands [first_band, end_band) into `sheet`, whose top row is the first
 // band's, from the bytes [from, to) of the file at `bytes`.
 class CellPainter {
@@ -124,29 +121,11 @@ std::error_code DrawSheet(QPainter& painter, const SheetViewport& view, InputFil
   QImage sheet(int(layout.SheetWidth()), int((end_band - first_band) * h), QImage::Format_RGB32);
   sheet.fill(kOffSheet);
   CellPainter painter_of(sheet, layout, first_band, marks);
-  std::vector<char> bytes;
-  std::error_code error;
-  // Reads [from, to) of the file, within it, and paints the cells [first, end) from it.
-  const auto read_and_paint = [&](int64_t first, int64_t end, int64_t from, int64_t to) {
-    from = std::max<int64_t>(from, 0);
-    to = std::min(to, file_end);
-    if (to <= from) return;
-    bytes.resize(size_t(to - from));
-    size_t got = 0;
-    error = ReadFileAt(*input, uint64_t(from), bytes.data(), bytes.size(), &got);
-    for (int64_t cell = first; cell < end; ++cell) {
-      painter_of.Paint(cell, reinterpret_cast<const uint8_t*>(bytes.data()), from,
-                       from + int64_t(got));
-    }
-  };
-  if (ReadInOnePiece(layout)) {
-    read_and_paint(first_band * 16, end_band * 16, first_byte, end_byte);
-  } else {
-    for (int64_t cell = first_band * 16; cell < end_band * 16 && !error; ++cell) {
-      read_and_paint(cell, cell + 1, layout.CellStart(cell),
-                     layout.CellStart(cell) + layout.CellBytes());
-    }
-  }
+  const std::error_code error =
+      ReadCells(*input, layout, first_band * 16, end_band * 16, file_end,
+                [&](int64_t cell, const uint8_t* bytes, int64_t from, int64_t to) {
+                  painter_of.Paint(cell, bytes, from, to);
+                });
   // Square pixels: scaled by a whole zoom without smoothing.
   painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
   const int dy = static_cast<int>(view.top - first_band * h) * z;

@@ -68,41 +68,24 @@ void PageSheet::PaintBands(int64_t first_band, int bands, uint32_t* pixels) cons
   const bool tinted = plan_.problem.empty() && plan_.length > 0;
   const int64_t range_start = plan_.start, range_end = int64_t{plan_.start} + plan_.length;
   const auto file_end = static_cast<int64_t>(std::min<uint64_t>(size_, uint64_t{1} << 62));
-  std::vector<char> bytes;
-  // Reads the bytes [from, to) that lie in the file and paints the cells [first, end) from them.
-  const auto read_and_paint = [&](int64_t first, int64_t end, int64_t from, int64_t to) {
-    from = std::max<int64_t>(from, 0);
-    to = std::min(to, file_end);
-    if (to <= from) return;
-    bytes.resize(size_t(to - from));
-    size_t got = 0;
-    ReadFileAt(*input_, uint64_t(from), bytes.data(), bytes.size(), &got);
-    for (int64_t cell = first; cell < end; ++cell) {
-      const int64_t cell_start = layout_.CellStart(cell);
-      const int64_t stop = std::min(cell_start + layout_.CellBytes(), from + int64_t(got));
-      for (int64_t offset = std::max(cell_start, from); offset < stop; ++offset) {
-        const SheetPoint at = *layout_.PointOf(offset);
-        uint32_t* row = pixels + size_t(at.y - top) * size_t(width) + size_t(at.x);
-        const bool in_range = tinted && offset >= range_start && offset < range_end;
-        const bool repeat = in_range && Repeated(offset);
-        const uint32_t ink = repeat ? kPageRepeatInk : in_range ? kPageRangeInk : kPageInk;
-        const uint32_t paper = repeat ? kPageRepeatPaper : in_range ? kPageRangePaper : kPagePaper;
-        const auto byte = static_cast<uint8_t>(bytes[size_t(offset - from)]);
-        for (int bit = 0; bit < 8; ++bit) row[bit] = (byte << bit) & 0x80 ? ink : paper;
-      }
-    }
-  };
   const int64_t first_cell = first_band * 16, end_cell = (first_band + bands) * 16;
-  // Glyph gaps up to the glyphs' own size are read with them; wider ones are skipped.
-  if (layout_.stride() <= 2 * layout_.CellBytes()) {
-    read_and_paint(first_cell, end_cell, layout_.CellStart(first_cell),
-                   layout_.CellStart(end_cell));
-  } else {
-    for (int64_t cell = first_cell; cell < end_cell; ++cell) {
-      read_and_paint(cell, cell + 1, layout_.CellStart(cell),
-                     layout_.CellStart(cell) + layout_.CellBytes());
-    }
-  }
+  ReadCells(*input_, layout_, first_cell, end_cell, file_end,
+            [&](int64_t cell, const uint8_t* bytes, int64_t from, int64_t to) {
+              const int64_t cell_start = layout_.CellStart(cell);
+              const int64_t stop = std::min(cell_start + layout_.CellBytes(), to);
+              for (int64_t offset = std::max(cell_start, from); offset < stop; ++offset) {
+                const SheetPoint at = *layout_.PointOf(offset);
+                uint32_t* row = pixels + size_t(at.y - top) * size_t(width) + size_t(at.x);
+                const bool in_range = tinted && offset >= range_start && offset < range_end;
+                const bool repeat = in_range && Repeated(offset);
+                const uint32_t ink = repeat ? kPageRepeatInk : in_range ? kPageRangeInk : kPageInk;
+                const uint32_t paper = repeat     ? kPageRepeatPaper
+                                       : in_range ? kPageRangePaper
+                                                  : kPagePaper;
+                const uint8_t byte = bytes[offset - from];
+                for (int bit = 0; bit < 8; ++bit) row[bit] = (byte << bit) & 0x80 ? ink : paper;
+              }
+            });
 }
 
 std::vector<SheetRect> PageSheet::Outlines(int64_t first_band, int bands) const {
